@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+// Copies every non-empty entry of `source` into `target` where the target
+// lacks it, holds it empty, or holds a different value (ASCII letter case
+// aside). Never deletes. Emits "toto" on the debugger channel for each
+// differing value it overwrites. Does nothing when either path is null.
+void MergeProfiles(const char *source, const char *target);
+
+enum class ProfileRead { SectionNames, Section };
+
+// Reads a profile's section-name list or one section's text, growing the
+// buffer until the service returns the whole list. Returns a zero-filled
+// buffer (the caller releases it with free()) holding `*length` characters
+// followed by at least two zeros, or nullptr when the list is empty, memory
+// runs out, or the list outgrows MaxProfileRead (a cut list is never used).
+char *ReadProfileList(ProfileRead what, const char *section, const char *file, DWORD *length);
+
+// Most lists fit the first read.
+constexpr DWORD ProfileProbeSize = 1024;
+// Bounds the growth, so a misbehaving service can neither loop us forever
+// nor overflow a size.
+constexpr DWORD MaxProfileRead = 64u << 20;

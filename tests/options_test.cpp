@@ -1,0 +1,59 @@
+// How profmerge takes its two paths from the command-line tail.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include "options.h"
+
+namespace {
+
+std::string Show(const char *text) { return text ? "\"" + std::string(text) + "\"" : "(null)"; }
+
+std::string Extract(const char *tail, const char *option)
+{
+    char *value = ExtractOption(tail, option);
+    std::string shown = Show(value);
+    free(value);
+    return shown;
+}
+
+TEST(ExtractOption, FindsEachValueWhereverItStands)
+{
+    static const struct {
+        const char *tail, *src, *target;
+    } cases[] = {
+        {"-src:a.ini -target:b.ini", "a.ini", "b.ini"},
+        {"-target:b.ini -src:a.ini", "a.ini", "b.ini"},
+        {"-src:\"C:\\My Files\\a.ini\" -target:\"C:\\x y\\b.ini\"", "C:\\My Files\\a.ini", "C:\\x y\\b.ini"},
+        // An unquoted value ends at its first space, even when a quoted option follows.
+        {"-src:a.ini -target:\"C:\\My Files\\b.ini\"", "a.ini", "C:\\My Files\\b.ini"},
+        {"-src:a.ini", "a.ini", nullptr},
+        {"-target:b.ini", nullptr, "b.ini"},
+        {"x -src:end.ini", "end.ini", nullptr},
+        // Option followed by a space: an empty path, not an absent one.
+        {"-src: -target: ", "", ""},
+        {"-src:", "", nullptr},
+        // Only the space ends an unquoted value; tabs and quotes belong to it.
+        {"-src:a\tb.ini -target:c\"d.ini", "a\tb.ini", "c\"d.ini"},
+        // A quoted value without its closing quote runs to the end of the line.
+        {"-src:\"open ended.ini", "open ended.ini", nullptr},
+        {"-src:\"\" -target:b.ini", "", "b.ini"},
+        // Option texts are case-sensitive, and the first occurrence counts.
+        {"-SRC:a.ini -Target:b.ini", nullptr, nullptr},
+        {"-src:first.ini -src:second.ini", "first.ini", nullptr},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(Extract(c.tail, "-src:"), Show(c.src)) << c.tail;
+        EXPECT_EQ(Extract(c.tail, "-target:"), Show(c.target)) << c.tail;
+    }
+}
+
+TEST(ExtractOption, CopiesALongValueWhole)
+{
+    std::string path(32000, 'p');
+    std::string tail = "-src:" + path + " -target:\"" + path + "\"";
+    EXPECT_EQ(Extract(tail.c_str(), "-src:"), Show(path.c_str()));
+    EXPECT_EQ(Extract(tail.c_str(), "-target:"), Show(path.c_str()));
+}
+
+} // namespace
