@@ -1,0 +1,207 @@
+#include "scenario.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+// Marks "key absent": an INI value cannot hold a control character.
+static const char kAbsent[] = "\x01";
+
+void scenario_open(Scenario *sc)
+{
+    sc->set = false;
+    sc->path[0] = '\0';
+    DWORD n = GetEnvironmentVariableA("SIMSERVICE_SCENARIO", sc->path, sizeof sc->path);
+    if (n == 0 || n >= sizeof sc->path) {
+        sc->path[0] = '\0';
+        return;
+    }
+    sc->set = true;
+    // The profile cache trusts the file time, which may not change between
+    // two quick rewrites by a test: flush it so the file is read again.
+    WritePrivateProfileStringA(NULL, NULL, NULL, sc->path);
+}
+
+bool scenario_string(const Scenario *sc, const char *section, const char *key,
+                     char *buf, DWORD size)
+{
+    if (size == 0)
+        return false;
+    buf[0] = '\0';
+    if (!sc->set)
+        return false;
+    GetPrivateProfileStringA(section, key, kAbsent, buf, size, sc->path);
+    buf[size - 1] = '\0';
+    if (strcmp(buf, kAbsent) == 0) {
+        buf[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+void scenario_key(char *buf, size_t size, const char *prefix, DWORD n)
+{
+    char digits[12];
+    int d = 0;
+    do {
+        digits[d++] = (char)('0' + n % 10);
+        n /= 10;
+    } while (n);
+    size_t k = 0;
+    for (; *prefix && k + 1 < size; prefix++)
+        buf[k++] = *prefix;
+    while (d > 0 && k + 1 < size)
+        buf[k++] = digits[--d];
+    if (size)
+        buf[k] = '\0';
+}
+
+bool scenario_parse(const char *text, DWORD *value, const char **end)
+{
+    while (*text == ' ' || *text == '\t')
+        text++;
+    char *stop = NULL;
+    unsigned long v;
+    if (*text == '-')
+        v = (unsigned long)strtol(text, &stop, 0);
+    else
+        v = strtoul(text, &stop, 0);
+    if (stop == text)
+        return false;
+    *value = (DWORD)v;
+    if (end)
+        *end = stop;
+    return true;
+}
+
+bool scenario_number(const Scenario *sc, const char *section, const char *key,
+                     DWORD *value)
+{
+    char buf[64];
+    if (!scenario_string(sc, section, key, buf, sizeof buf))
+        return false;
+    return scenario_parse(buf, value, NULL);
+}
+
+DWORD scenario_number_or(const Scenario *sc, const char *section, const char *key,
+                         DWORD fallback)
+{
+    DWORD v;
+    return scenario_number(sc, section, key, &v) ? v : fallback;
+}
+
+// Leaves room for the CR LF that log_write adds.
+static const unsigned kLogRoom = sizeof(((LogLine *)0)->text) - 3;
+
+static void put_char(LogLine *ln, char c)
+{
+    if (ln->len < kLogRoom)
+        ln->text[ln->len++] = c;
+}
+
+void log_text(LogLine *ln, const char *text)
+{
+    for (; *text; text++)
+        put_char(ln, (unsigned char)*text < 0x20 ? '?' : *text);
+}
+
+static void put_key(LogLine *ln, const char *key)
+{
+    put_char(ln, ' ');
+    log_text(ln, key);
+    put_char(ln, '=');
+}
+
+static void put_unsigned(LogLine *ln, unsigned long long v, unsigned base, int width)
+{
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = "0123456789ABCDEF"[v % base];
+        v /= base;
+    } while (v != 0);
+    while (n < width && n < (int)sizeof digits)
+        digits[n++] = '0';
+    while (n > 0)
+        put_char(ln, digits[--n]);
+}
+
+static void put_code(LogLine *ln, DWORD v)
+{
+    if (v == 0) {
+        put_char(ln, '0');
+        return;
+    }
+    log_text(ln, "0x");
+    put_unsigned(ln, v, 16, 8);
+}
+
+void log_begin(LogLine *ln, const char *function)
+{
+    ln->len = 0;
+    log_text(ln, function);
+}
+
+void log_string(LogLine *ln, const char *key, const char *value)
+{
+    put_key(ln, key);
+    log_text(ln, value ? value : "(null)");
+}
+
+void log_pointer(LogLine *ln, const char *key, const void *value)
+{
+    put_key(ln, key);
+    log_text(ln, value ? "set" : "(null)");
+}
+
+void log_decimal(LogLine *ln, const char *key, DWORD value)
+{
+    put_key(ln, key);
+    put_unsigned(ln, value, 10, 0);
+}
+
+void log_handle(LogLine *ln, const char *key, ULONG_PTR value)
+{
+    put_key(ln, key);
+    log_text(ln, "0x");
+    put_unsigned(ln, value, 16, 0);
+}
+
+void log_code(LogLine *ln, const char *key, DWORD value)
+{
+    put_key(ln, key);
+    put_code(ln, value);
+}
+
+void log_result_decimal(LogLine *ln, DWORD result)
+{
+    log_text(ln, " -> ");
+    put_unsigned(ln, result, 10, 0);
+}
+
+void log_result_code(LogLine *ln, DWORD result)
+{
+    log_text(ln, " -> ");
+    put_code(ln, result);
+}
+
+void log_write(const Scenario *sc, LogLine *ln)
+{
+    if (!sc->set)
+        return;
+    char path[sizeof sc->path + 4];
+    size_t n = strlen(sc->path);
+    memcpy(path, sc->path, n);
+    memcpy(path + n, ".log", 5);
+
+    ln->text[ln->len++] = '\r';
+    ln->text[ln->len++] = '\n';
+    HANDLE h = CreateFileA(path, GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    SetFilePointer(h, 0, NULL, FILE_END);
+    DWORD written;
+    WriteFile(h, ln->text, ln->len, &written, NULL);
+    CloseHandle(h);
+}

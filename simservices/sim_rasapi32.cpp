@@ -1,0 +1,306 @@
+// Simulated rasapi32.dll: a phonebook and error texts taken from the
+// scenario's [ras] section, with knobs that make it misbehave on purpose.
+//
+//   Entries=N, Entry1..EntryN   the phonebook
+//   AcceptSizes=532,264,28      record sizes taken; others get SizeError (632)
+//   EnumResult=code             returned at once once the size is accepted
+//   ReportCount=n               entry count reported instead of N
+//   Unterminated=k              record k's name fills its field, no zero
+//   WriteSize=n                 first record's dwSize after filling
+//   ErrorText.<code>=text       RasGetErrorStringA; none gives 87
+//   ErrorStringResult=code      RasGetErrorStringA returns it, writes nothing
+#include <windows.h>
+#include <ras.h>
+#include <string.h>
+
+#include "scenario.h"
+
+static const char kRas[] = "ras";
+
+static const DWORD kInvalidParameter = 87;    // ERROR_INVALID_PARAMETER
+static const DWORD kBufferTooSmall = 603;     // ERROR_BUFFER_TOO_SMALL
+static const DWORD kInvalidSize = 632;        // ERROR_INVALID_SIZE
+
+// Bounds the time spent on an absurd Entries value.
+static const DWORD kMaxEntries = 100000;
+
+static bool size_accepted(const Scenario *sc, DWORD size)
+{
+    char list[256];
+    if (!scenario_string(sc, kRas, "AcceptSizes", list, sizeof list))
+        return size == 532 || size == 264 || size == 28;
+    const char *p = list;
+    for (;;) {
+        DWORD v;
+        const char *end;
+        if (!scenario_parse(p, &v, &end))
+            return false;
+        if (v == size)
+            return true;
+        p = strchr(end, ',');
+        if (!p)
+            return false;
+        p++;
+    }
+}
+
+static DWORD first_accepted_size(const Scenario *sc)
+{
+    char list[256];
+    DWORD v;
+    if (scenario_string(sc, kRas, "AcceptSizes", list, sizeof list) &&
+        scenario_parse(list, &v, NULL) && v >= 5)
+        return v;
+    return 532;
+}
+
+// Writes record i (0-based) of the phonebook at rec, which has room for
+// `room` bytes (stride or more for the last record, never past the buffer).
+static void fill_record(const Scenario *sc, BYTE *rec, DWORD stride, DWORD room, DWORD i,
+                        DWORD unterminated)
+{
+    memset(rec, 0, stride);
+    memcpy(rec, &stride, sizeof stride);
+
+    char key[32];
+    char name[1024];
+    scenario_key(key, sizeof key, "Entry", i + 1);
+    scenario_string(sc, kRas, key, name, sizeof name);
+    size_t len = strlen(name);
+
+    BYTE *field = rec + sizeof(DWORD);
+    if (unterminated == i + 1) {
+        // Name bytes up to the end of its field with no zero; the last record
+        // runs on to the end of the caller's buffer.
+        if (len == 0) {
+            name[0] = 'X';
+            len = 1;
+        }
+        for (DWORD j = 0; j < room - sizeof(DWORD); j++)
+            field[j] = (BYTE)name[j % len];
+        return;
+    }
+    size_t max = stride - sizeof(DWORD) - 1;
+    if (len > max)
+        len = max;
+    memcpy(field, name, len);
+    field[len] = '\0';
+}
+
+extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
+                                        LPRASENTRYNAMEA entries, LPDWORD lpcb,
+                                        LPDWORD lpcEntries)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "RasEnumEntriesA");
+    log_string(&ln, "reserved", reserved);
+    log_string(&ln, "phonebook", phonebook);
+
+    BYTE *buf = (BYTE *)entries;
+    DWORD cap = lpcb ? *lpcb : 0;
+    // The record size is only read when the caller's buffer holds it.
+    bool readable = buf && lpcb && cap >= sizeof(DWORD);
+    DWORD stride = 0;
+    if (readable)
+        memcpy(&stride, buf, sizeof stride);
+    if (!buf)
+        log_text(&ln, " dwSize=(null)");
+    else if (!readable)
+        log_text(&ln, " dwSize=?");
+    else
+        log_decimal(&ln, "dwSize", stride);
+    if (lpcb)
+        log_decimal(&ln, "cb", cap);
+    else
+        log_text(&ln, " cb=(null)");
+
+    DWORD result;
+    bool outputs = false;
+    DWORD forced;
+    if (!lpcb || !lpcEntries) {
+        result = kInvalidParameter;
+    } else if (buf && (!readable || stride < sizeof(DWORD) + 1 || !size_accepted(&sc, stride))) {
+        result = scenario_number_or(&sc, kRas, "SizeError", kInvalidSize);
+    } else if (scenario_number(&sc, kRas, "EnumResult", &forced)) {
+        result = forced;
+    } else {
+        if (!buf)
+            stride = first_accepted_size(&sc);
+        DWORD count = scenario_number_or(&sc, kRas, "Entries", 0);
+        if ((LONG)count < 0)
+            count = 0;
+        if (count > kMaxEntries)
+            count = kMaxEntries;
+        unsigned long long needed64 = (unsigned long long)count * stride;
+        DWORD needed = needed64 > 0xFFFFFFFFull ? 0xFFFFFFFFu : (DWORD)needed64;
+        DWORD reported = scenario_number_or(&sc, kRas, "ReportCount", count);
+
+        if (needed64 > (buf ? cap : 0)) {
+            result = kBufferTooSmall;
+        } else {
+            DWORD unterminated = scenario_number_or(&sc, kRas, "Unterminated", 0);
+            for (DWORD i = 0; i < count; i++) {
+                DWORD offset = i * stride;
+                DWORD room = (i + 1 == count) ? cap - offset : stride;
+                fill_record(&sc, buf + offset, stride, room, i, unterminated);
+            }
+            DWORD size;
+            if (count > 0 && scenario_number(&sc, kRas, "WriteSize", &size))
+                memcpy(buf, &size, sizeof size);
+            result = 0;
+        }
+        *lpcb = needed;
+        *lpcEntries = reported;
+        outputs = true;
+    }
+
+    log_result_decimal(&ln, result);
+    if (outputs) {
+        log_decimal(&ln, "cb", *lpcb);
+        log_decimal(&ln, "entries", *lpcEntries);
+    }
+    log_write(&sc, &ln);
+    return result;
+}
+
+extern "C" DWORD WINAPI RasGetErrorStringA(UINT code, LPSTR buf, DWORD size)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "RasGetErrorStringA");
+    log_decimal(&ln, "code", code);
+    log_decimal(&ln, "size", size);
+
+    DWORD result;
+    char key[32];
+    scenario_key(key, sizeof key, "ErrorText.", code);
+    char text[1024];
+    if (scenario_number(&sc, kRas, "ErrorStringResult", &result)) {
+        // Forced result: nothing written.
+    } else if (!scenario_string(&sc, kRas, key, text, sizeof text) || !buf || size == 0) {
+        result = kInvalidParameter;
+    } else {
+        size_t len = strlen(text);
+        if (len > size - 1)
+            len = size - 1;
+        memcpy(buf, text, len);
+        buf[len] = '\0';
+        result = 0;
+    }
+
+    log_result_decimal(&ln, result);
+    log_write(&sc, &ln);
+    return result;
+}
+
+// The rest only record that they were called.
+
+extern "C" DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook,
+                                 LPRASDIALPARAMSA params, DWORD notifierType,
+                                 LPVOID notifier, LPHRASCONN conn)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "RasDialA");
+    log_pointer(&ln, "extensions", extensions);
+    log_string(&ln, "phonebook", phonebook);
+    log_pointer(&ln, "params", params);
+    log_decimal(&ln, "notifierType", notifierType);
+    log_pointer(&ln, "notifier", notifier);
+    log_pointer(&ln, "conn", conn);
+    log_result_decimal(&ln, 0);
+    log_write(&sc, &ln);
+    return 0;
+}
+
+extern "C" DWORD WINAPI RasGetConnectStatusA(HRASCONN conn, LPRASCONNSTATUSA status)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "RasGetConnectStatusA");
+    log_handle(&ln, "conn", (ULONG_PTR)conn);
+    log_pointer(&ln, "status", status);
+    log_result_decimal(&ln, 0);
+    log_write(&sc, &ln);
+    return 0;
+}
+
+extern "C" DWORD WINAPI RasGetProjectionInfoA(HRASCONN conn, RASPROJECTION projection,
+                                              LPVOID info, LPDWORD lpcb)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "RasGetProjectionInfoA");
+    log_handle(&ln, "conn", (ULONG_PTR)conn);
+    log_handle(&ln, "projection", (ULONG_PTR)projection);
+    log_pointer(&ln, "info", info);
+    if (lpcb)
+        log_decimal(&ln, "cb", *lpcb);
+    else
+        log_text(&ln, " cb=(null)");
+    log_result_decimal(&ln, 0);
+    log_write(&sc, &ln);
+    return 0;
+}
+
+extern "C" DWORD WINAPI RasHangUpA(HRASCONN conn)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "RasHangUpA");
+    log_handle(&ln, "conn", (ULONG_PTR)conn);
+    log_result_decimal(&ln, 0);
+    log_write(&sc, &ln);
+    return 0;
+}
+
+extern "C" DWORD WINAPI RasEnumConnectionsA(LPRASCONNA conns, LPDWORD lpcb, LPDWORD count)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "RasEnumConnectionsA");
+    log_pointer(&ln, "conns", conns);
+    if (lpcb)
+        log_decimal(&ln, "cb", *lpcb);
+    else
+        log_text(&ln, " cb=(null)");
+    log_pointer(&ln, "count", count);
+    log_result_decimal(&ln, 0);
+    log_write(&sc, &ln);
+    return 0;
+}
+
+extern "C" DWORD WINAPI RasEditPhonebookEntryA(HWND owner, LPCSTR phonebook, LPCSTR entry)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "RasEditPhonebookEntryA");
+    log_pointer(&ln, "owner", owner);
+    log_string(&ln, "phonebook", phonebook);
+    log_string(&ln, "entry", entry);
+    log_result_decimal(&ln, 0);
+    log_write(&sc, &ln);
+    return 0;
+}
+
+extern "C" DWORD WINAPI RasCreatePhonebookEntryA(HWND owner, LPCSTR phonebook)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "RasCreatePhonebookEntryA");
+    log_pointer(&ln, "owner", owner);
+    log_string(&ln, "phonebook", phonebook);
+    log_result_decimal(&ln, 0);
+    log_write(&sc, &ln);
+    return 0;
+}

@@ -1,0 +1,223 @@
+// Simulated Tapi32.dll: line devices taken from the scenario's [tapi] and
+// [device<i>] sections, with knobs that make it misbehave on purpose.
+//
+//   [tapi]      InitResult, Devices, CountOnFailure
+//   [device<i>] Negotiate, Version, Caps, MediaModes, Name, NameSize,
+//               NameOffset, NameBytes
+// A device number at or past Devices gets LINEERR_BADDEVICEID.
+#include <windows.h>
+#include <tapi.h>
+#include <string.h>
+
+#include "scenario.h"
+
+// tapi.h maps these to their A forms; the exports keep the plain names.
+#undef lineGetDevCaps
+#undef lineConfigDialog
+
+static const char kTapi[] = "tapi";
+static const HLINEAPP kLineApp = (HLINEAPP)0x1234;
+static const DWORD kFixedSize = sizeof(LINEDEVCAPS);
+
+static DWORD device_count(const Scenario *sc)
+{
+    return scenario_number_or(sc, kTapi, "Devices", 0);
+}
+
+static void device_section(char *buf, size_t size, DWORD device)
+{
+    scenario_key(buf, size, "device", device);
+}
+
+extern "C" LONG WINAPI lineInitialize(LPHLINEAPP lphLineApp, HINSTANCE instance,
+                                      LINECALLBACK callback, LPCSTR app,
+                                      LPDWORD lpdwNumDevs)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "lineInitialize");
+    log_pointer(&ln, "instance", (const void *)instance);
+    log_pointer(&ln, "callback", (const void *)callback);
+    log_string(&ln, "app", app);
+
+    DWORD result = scenario_number_or(&sc, kTapi, "InitResult", 0);
+    bool counted = false;
+    if (result == 0) {
+        if (!lphLineApp || !lpdwNumDevs) {
+            result = LINEERR_INVALPOINTER;
+        } else {
+            *lphLineApp = kLineApp;
+            *lpdwNumDevs = device_count(&sc);
+            counted = true;
+        }
+    } else {
+        // Failure leaves the caller's values alone unless told otherwise.
+        DWORD n;
+        if (lpdwNumDevs && scenario_number(&sc, kTapi, "CountOnFailure", &n)) {
+            *lpdwNumDevs = n;
+            counted = true;
+        }
+    }
+
+    log_result_code(&ln, result);
+    if (counted)
+        log_decimal(&ln, "devices", *lpdwNumDevs);
+    log_write(&sc, &ln);
+    return (LONG)result;
+}
+
+extern "C" LONG WINAPI lineNegotiateAPIVersion(HLINEAPP, DWORD device, DWORD low,
+                                               DWORD high, LPDWORD lpdwAPIVersion,
+                                               LPLINEEXTENSIONID extension)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "lineNegotiateAPIVersion");
+    log_decimal(&ln, "device", device);
+    log_code(&ln, "low", low);
+    log_code(&ln, "high", high);
+
+    char section[32];
+    device_section(section, sizeof section, device);
+    DWORD result;
+    bool written = false;
+    if (device >= device_count(&sc)) {
+        result = LINEERR_BADDEVICEID;
+    } else {
+        result = scenario_number_or(&sc, section, "Negotiate", 0);
+        if (result == 0) {
+            if (!lpdwAPIVersion) {
+                result = LINEERR_INVALPOINTER;
+            } else {
+                // Deliberately not checked against low..high: a test may
+                // want a service that answers outside the range asked for.
+                *lpdwAPIVersion = scenario_number_or(&sc, section, "Version", 0x00020000);
+                if (extension)
+                    memset(extension, 0, sizeof *extension);
+                written = true;
+            }
+        }
+    }
+
+    log_result_code(&ln, result);
+    if (written)
+        log_code(&ln, "version", *lpdwAPIVersion);
+    log_write(&sc, &ln);
+    return (LONG)result;
+}
+
+// Fills a LINEDEVCAPS block of at least kFixedSize bytes; the line name
+// lands only where it lies inside dwTotalSize, whatever the scenario claims.
+static void fill_caps(const Scenario *sc, const char *section, DWORD device,
+                      LPLINEDEVCAPS caps)
+{
+    DWORD total = caps->dwTotalSize;
+    BYTE *block = (BYTE *)caps;
+    memset(block + sizeof(DWORD), 0, kFixedSize - sizeof(DWORD));
+
+    char name[1024];
+    bool named = scenario_string(sc, section, "Name", name, sizeof name);
+    size_t len = strlen(name);
+    DWORD bytes = 0;
+    DWORD forced;
+    bool raw = scenario_number(sc, section, "NameBytes", &forced);
+    if (raw)
+        bytes = forced;
+    else if (named)
+        bytes = (DWORD)len + 1;
+
+    DWORD offset = named || raw ? kFixedSize : 0;
+    scenario_number(sc, section, "NameOffset", &offset);
+    DWORD size = bytes;
+    scenario_number(sc, section, "NameSize", &size);
+
+    if (raw && len == 0) {
+        name[0] = 'X';
+        len = 1;
+    }
+    for (DWORD i = 0; i < bytes; i++) {
+        unsigned long long at = (unsigned long long)offset + i;
+        if (at >= total)
+            break;
+        // Without NameBytes the copy is the name and its zero.
+        block[at] = raw ? (BYTE)name[i % len] : (BYTE)name[i];
+    }
+
+    unsigned long long end = (unsigned long long)offset + bytes;
+    unsigned long long needed = end > kFixedSize ? end : kFixedSize;
+    unsigned long long used = needed < total ? needed : total;
+    caps->dwNeededSize = needed > 0xFFFFFFFFull ? 0xFFFFFFFFu : (DWORD)needed;
+    caps->dwUsedSize = (DWORD)used;
+    caps->dwPermanentLineID = device;
+    caps->dwLineNameSize = size;
+    caps->dwLineNameOffset = offset;
+    caps->dwStringFormat = STRINGFORMAT_ASCII;
+    caps->dwNumAddresses = 1;
+    caps->dwMediaModes = scenario_number_or(sc, section, "MediaModes", LINEMEDIAMODE_DATAMODEM);
+}
+
+extern "C" LONG WINAPI lineGetDevCaps(HLINEAPP, DWORD device, DWORD version, DWORD ext,
+                                      LPLINEDEVCAPS caps)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "lineGetDevCaps");
+    log_decimal(&ln, "device", device);
+    log_code(&ln, "version", version);
+    log_code(&ln, "ext", ext);
+    if (caps)
+        log_decimal(&ln, "total", caps->dwTotalSize);
+    else
+        log_text(&ln, " total=(null)");
+
+    char section[32];
+    device_section(section, sizeof section, device);
+    DWORD result;
+    if (device >= device_count(&sc)) {
+        result = LINEERR_BADDEVICEID;
+    } else {
+        result = scenario_number_or(&sc, section, "Caps", 0);
+        if (result == 0) {
+            if (!caps)
+                result = LINEERR_INVALPOINTER;
+            else if (caps->dwTotalSize < kFixedSize)
+                result = LINEERR_STRUCTURETOOSMALL;
+            else
+                fill_caps(&sc, section, device, caps);
+        }
+    }
+
+    log_result_code(&ln, result);
+    log_write(&sc, &ln);
+    return (LONG)result;
+}
+
+extern "C" LONG WINAPI lineShutdown(HLINEAPP app)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "lineShutdown");
+    log_handle(&ln, "app", (ULONG_PTR)app);
+    log_result_code(&ln, 0);
+    log_write(&sc, &ln);
+    return 0;
+}
+
+// Never shows anything: tests run without a desktop.
+extern "C" LONG WINAPI lineConfigDialog(DWORD device, HWND owner, LPCSTR deviceClass)
+{
+    Scenario sc;
+    scenario_open(&sc);
+    LogLine ln;
+    log_begin(&ln, "lineConfigDialog");
+    log_decimal(&ln, "device", device);
+    log_pointer(&ln, "owner", owner);
+    log_string(&ln, "class", deviceClass);
+    log_result_code(&ln, 0);
+    log_write(&sc, &ln);
+    return 0;
+}
