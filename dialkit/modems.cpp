@@ -1,0 +1,170 @@
+// ListTAPIModems: the data-modem lines of the telephony service, and the
+// user's pick among them.
+#include <windows.h>
+#include <tapi.h>
+#include <stddef.h>
+#include <string.h>
+
+#include "binding.h"
+#include "caller_buffers.h"
+#include "dialkit.h"
+#include "module.h"
+#include "picker/picker.h"
+#include "picker/picker_ids.h"
+
+namespace {
+
+constexpr DWORD CapsBlockSize = 4336;
+constexpr DWORD LowestVersion = 0x00010000;
+constexpr DWORD HighestVersion = 0x03E80000;
+constexpr LONG NoDevice = static_cast<LONG>(0x80000042);  // LINEERR_NODEVICE
+constexpr LONG NoMemory = static_cast<LONG>(0x80000044);  // LINEERR_NOMEM
+constexpr DWORD DataModem = 0x00000010;                    // LINEMEDIAMODE_DATAMODEM
+
+static_assert(offsetof(LINEDEVCAPS, dwTotalSize) == 0);
+static_assert(offsetof(LINEDEVCAPS, dwUsedSize) == 8);
+static_assert(offsetof(LINEDEVCAPS, dwLineNameSize) == 32);
+static_assert(offsetof(LINEDEVCAPS, dwLineNameOffset) == 36);
+static_assert(offsetof(LINEDEVCAPS, dwMediaModes) == 60);
+static_assert(sizeof(LINEDEVCAPS) <= CapsBlockSize);
+
+// Kept between calls: a failed initialisation leaves the count as it was.
+HLINEAPP LineApp;
+DWORD DeviceCount;
+DWORD NegotiatedVersion;
+
+void CALLBACK IgnoreLineEvent(DWORD, DWORD, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR)
+{
+}
+
+// Line errors (0x8000xxxx) map to messages 0xE000 + n, phone errors
+// (0x9000xxxx) to 0xF000 + n.
+DWORD TapiMessageId(LONG code)
+{
+    DWORD value = static_cast<DWORD>(code);
+    if (value > 0xFFFF0000)
+        return value & 0xFFFF;
+    if (value & 0x10000000)
+        return value + 0x7000F000;
+    return value - 0x7FFF2000;
+}
+
+void ShutDownLineApp()
+{
+    if (LineApp) {
+        GuardedLineShutdown(LineApp);
+        LineApp = 0;
+    }
+}
+
+LONG TapiErrorExit(char *errorReport, LONG code)
+{
+    LastResult = code;
+    StartReport(errorReport, "TAPI ERROR : ");
+    char text[1024] = {};
+    // No insert arguments: a message that expects one yields no text.
+    HMODULE tapi = GetModuleHandleA("TAPI32.DLL");
+    if (!tapi || !FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE, tapi, TapiMessageId(code), 0,
+                                 text, sizeof text, nullptr))
+        text[0] = '\0';
+    FinishReport(errorReport, text, code);
+    ShutDownLineApp();
+    return LastResult;
+}
+
+// Appends the device's name, read only inside the part of the block that
+// the service says it filled. A name that starts outside is left out.
+void AppendDeviceName(char *list, const LINEDEVCAPS *caps)
+{
+    DWORD filled = CapsBlockSize;
+    if (caps->dwTotalSize < filled)
+        filled = caps->dwTotalSize;
+    if (caps->dwUsedSize && caps->dwUsedSize < filled)
+        filled = caps->dwUsedSize;
+    DWORD length = caps->dwLineNameSize;
+    DWORD offset = caps->dwLineNameOffset;
+    if (length) {
+        if (offset >= filled)
+            return;
+        if (length > filled - offset)
+            length = filled - offset;
+    }
+    AppendListEntry(list, reinterpret_cast<const char *>(caps) + offset, length);
+}
+
+// Shows the picker and leaves the answer in `list`.
+void RunPicker(char *list)
+{
+    INT_PTR chosen = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_PICKER), nullptr,
+                                     PickerProc, reinterpret_cast<LPARAM>(list));
+    // A picker that could not be shown offered no choice: as Cancel.
+    if (chosen == 1 && PickerSelection)
+        ReplaceList(list, PickerSelection);
+    else
+        ReplaceList(list, "CANCEL");
+    ReleasePickerSelection();
+}
+
+} // namespace
+
+// ListTAPIModems (ordinal 2): lists data modems, lets the user pick one.
+int WINAPI ListTAPIModems(char *list, char *errorReport)
+{
+    if (!TapiBinding.module) {
+        LoadTAPILib();
+        if (!TapiBinding.module)
+            return -1;
+    }
+
+    LineApp = 0;
+    LONG result = GuardedLineInitialize(&LineApp, ModuleInstance, IgnoreLineEvent, nullptr,
+                                        &DeviceCount);
+    if (result == NoDevice || DeviceCount == 0) {
+        ShutDownLineApp();
+        UnLoadTAPILib();
+        return 0;
+    }
+
+    HGLOBAL memory = nullptr;
+    LINEDEVCAPS *caps = nullptr;
+    if (result == 0) {
+        memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, CapsBlockSize);
+        caps = memory ? static_cast<LINEDEVCAPS *>(GlobalLock(memory)) : nullptr;
+        if (!caps)
+            result = NoMemory;
+    }
+
+    if (result == 0) {
+        list[0] = '\0';
+        errorReport[0] = '\0';
+        for (LONG device = 0; device < static_cast<LONG>(DeviceCount); device++) {
+            memset(caps, 0, CapsBlockSize);
+            caps->dwTotalSize = CapsBlockSize;
+            LINEEXTENSIONID extension = {};
+            if (GuardedLineNegotiateAPIVersion(LineApp, device, LowestVersion, HighestVersion,
+                                               &NegotiatedVersion, &extension) != 0)
+                continue;
+            result = GuardedLineGetDevCaps(LineApp, device, NegotiatedVersion, 0, caps);
+            if (result != 0)
+                break;
+            if (caps->dwMediaModes & DataModem)
+                AppendDeviceName(list, caps);
+        }
+    }
+
+    LONG answer = 1;
+    if (result != 0) {
+        answer = TapiErrorExit(errorReport, result);
+    } else {
+        RunPicker(list);
+        ShutDownLineApp();
+    }
+
+    if (caps)
+        GlobalUnlock(memory);
+    if (memory)
+        GlobalFree(memory);
+    if (TapiBinding.module)
+        UnLoadTAPILib();
+    return answer;
+}

@@ -1,0 +1,104 @@
+// ListRASConnections: the entry names of the default dial-up phonebook.
+#include <windows.h>
+#include <ras.h>
+#include <string.h>
+
+#include "binding.h"
+#include "caller_buffers.h"
+#include "dialkit.h"
+#include "module.h"
+
+namespace {
+
+// RASENTRYNAMEA as the platform's releases laid it out, newest first.
+constexpr DWORD EntryLayouts[] = {532, 264, 28};
+constexpr DWORD EntryRecords = 50;
+constexpr DWORD EntryBufferSize = EntryLayouts[0] * EntryRecords;
+constexpr DWORD EntryNameOffset = sizeof(DWORD);
+
+constexpr DWORD CannotOpenPhonebook = 621;
+constexpr DWORD BufferInvalid = 610;
+constexpr DWORD InvalidSize = 632;
+
+static_assert(EntryBufferSize == 26600);
+
+LONG ReportRasFailure(char *errorReport, DWORD code)
+{
+    LastResult = static_cast<LONG>(code);
+    if (code == CannotOpenPhonebook)
+        return LastResult;
+    StartReport(errorReport, "RAS ERROR : ");
+    char text[1024] = {};
+    if (GuardedRasGetErrorStringA(code, text, sizeof text - 1) != 0)
+        text[0] = '\0';
+    FinishReport(errorReport, text, LastResult);
+    return LastResult;
+}
+
+// Appends every entry that lies wholly inside the buffer, whatever count and
+// record size the service reported; a name must end inside its record.
+void AppendEntryNames(char *list, const BYTE *entries, DWORD entryCount)
+{
+    DWORD stride;
+    memcpy(&stride, entries, sizeof stride);
+    if (stride <= EntryNameOffset)
+        return;
+    for (LONG i = 0; i < static_cast<LONG>(entryCount); i++) {
+        DWORD start = static_cast<DWORD>(i) * stride;
+        if (stride > EntryBufferSize || start > EntryBufferSize - stride)
+            return;
+        const char *name = reinterpret_cast<const char *>(entries + start + EntryNameOffset);
+        DWORD nameRoom = stride - EntryNameOffset;
+        DWORD length = static_cast<DWORD>(strnlen(name, nameRoom));
+        if (length == nameRoom)
+            continue;
+        AppendListEntry(list, name, length);
+    }
+}
+
+} // namespace
+
+// ListRASConnections (ordinal 3): lists the default phonebook's entries.
+int WINAPI ListRASConnections(char *list, char *errorReport)
+{
+    if (!RasBinding.module) {
+        LoadRASLib();
+        if (!RasBinding.module)
+            return -1;
+    }
+
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, EntryBufferSize);
+    BYTE *entries = memory ? static_cast<BYTE *>(GlobalLock(memory)) : nullptr;
+    DWORD result = ERROR_NOT_ENOUGH_MEMORY;
+    DWORD entryCount = 0;
+    if (entries) {
+        // Older services refuse the newer record layouts with 610 or 632.
+        for (DWORD layout : EntryLayouts) {
+            memcpy(entries, &layout, sizeof layout);
+            DWORD byteCount = layout * EntryRecords;
+            entryCount = 0;
+            result = GuardedRasEnumEntriesA(nullptr, nullptr,
+                                            reinterpret_cast<LPRASENTRYNAMEA>(entries),
+                                            &byteCount, &entryCount);
+            if (result != BufferInvalid && result != InvalidSize)
+                break;
+        }
+    }
+
+    LONG answer = 0;
+    if (result != 0) {
+        answer = ReportRasFailure(errorReport, result);
+    } else {
+        list[0] = '\0';
+        errorReport[0] = '\0';
+        AppendEntryNames(list, entries, entryCount);
+    }
+
+    if (entries)
+        GlobalUnlock(memory);
+    if (memory)
+        GlobalFree(memory);
+    if (RasBinding.module)
+        UnLoadRASLib();
+    return answer;
+}
