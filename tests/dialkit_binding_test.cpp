@@ -1,0 +1,111 @@
+// Dialkit's frame: its exports, and the binding of the two services.
+#include <gtest/gtest.h>
+
+#include "dialkit_host.h"
+
+namespace {
+
+class Binding : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(TheDialkit().module, nullptr) << "Dialkit.dll beside the test";
+    }
+    void TearDown() override
+    {
+        TheDialkit().UnLoadRASLib();
+        TheDialkit().UnLoadTAPILib();
+    }
+    const Dialkit &kit = TheDialkit();
+};
+
+TEST_F(Binding, ExportsAreTheSameByNameAndByOrdinal)
+{
+    static const struct { const char *name; WORD ordinal; } exports[] = {
+        {"ListTAPIModems", 2}, {"ListRASConnections", 3}, {"LoadTAPILib", 4},
+        {"UnLoadTAPILib", 5}, {"LoadRASLib", 6},         {"UnLoadRASLib", 7},
+    };
+    for (const auto &e : exports) {
+        FARPROC byName = GetProcAddress(kit.module, e.name);
+        EXPECT_NE(byName, nullptr) << e.name;
+        EXPECT_EQ(byName, GetProcAddress(kit.module, MAKEINTRESOURCEA(e.ordinal))) << e.name;
+    }
+    EXPECT_EQ(GetProcAddress(kit.module, MAKEINTRESOURCEA(1)), nullptr);
+    EXPECT_EQ(GetProcAddress(kit.module, MAKEINTRESOURCEA(8)), nullptr);
+    EXPECT_EQ(GetProcAddress(kit.module, "ListTAPIModems@8"), nullptr);
+}
+
+// Per service: the load and unload exports, the stand-in's file name, and
+// the variant that lacks an entry point nothing calls.
+struct Service {
+    const char *name;
+    BindFunction Dialkit::*load;
+    BindFunction Dialkit::*unload;
+    const char *file;
+    const char *lackingVariant;
+};
+const Service Services[] = {
+    {"telephony", &Dialkit::LoadTAPILib, &Dialkit::UnLoadTAPILib, "Tapi32.dll", "tapi-noconfig"},
+    {"remote access", &Dialkit::LoadRASLib, &Dialkit::UnLoadRASLib, "rasapi32.dll", "ras-noedit"},
+};
+
+TEST_F(Binding, LoadTwiceGivesTheSameHandleAndLoadsOnce)
+{
+    for (const Service &s : Services) {
+        UseServices("full", "");
+        INT_PTR first = (kit.*s.load)();
+        EXPECT_EQ(first, reinterpret_cast<INT_PTR>(GetModuleHandleA(s.file))) << s.name;
+        EXPECT_GE(static_cast<UINT_PTR>(first), 32u) << s.name;
+        EXPECT_EQ((kit.*s.load)(), first) << s.name;
+        // One unload releases it: the second load took no reference.
+        EXPECT_EQ((kit.*s.unload)(), 0) << s.name;
+        EXPECT_FALSE(ModuleLoaded(s.file)) << s.name;
+        EXPECT_EQ((kit.*s.unload)(), 0) << s.name;
+    }
+}
+
+TEST_F(Binding, MissingEntryPointGives20ThenTheHandle)
+{
+    for (const Service &s : Services) {
+        UseServices(s.lackingVariant, "");
+        EXPECT_EQ((kit.*s.load)(), 20) << s.name;
+        HMODULE held = GetModuleHandleA(s.file);
+        EXPECT_NE(held, nullptr) << s.name << ": stays loaded";
+        EXPECT_EQ((kit.*s.load)(), reinterpret_cast<INT_PTR>(held)) << s.name;
+        EXPECT_EQ((kit.*s.unload)(), 0) << s.name;
+        EXPECT_FALSE(ModuleLoaded(s.file)) << s.name;
+    }
+}
+
+TEST_F(Binding, MissingLibraryGives0AndKeepsTheErrorMode)
+{
+    UseServices("none", "");
+    UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    for (const Service &s : Services) {
+        EXPECT_EQ((kit.*s.load)(), 0) << s.name;
+        EXPECT_EQ((kit.*s.unload)(), 0) << s.name;
+    }
+    EXPECT_EQ(SetErrorMode(mode), static_cast<UINT>(SEM_FAILCRITICALERRORS));
+
+    CallerBuffer list, report;
+    EXPECT_EQ(kit.ListRASConnections(list.bytes, report.bytes), -1);
+    EXPECT_TRUE(list.Untouched() && report.Untouched());
+    EXPECT_EQ(kit.ListTAPIModems(list.bytes, report.bytes), -1);
+    EXPECT_TRUE(list.Untouched() && report.Untouched());
+}
+
+TEST_F(Binding, ListFunctionsReleaseTheHostsBinding)
+{
+    UseServices("full", "[ras]\r\nEntries=1\r\nEntry1=Office\r\n");
+    ASSERT_GE(static_cast<UINT_PTR>(kit.LoadRASLib()), 32u);
+    CallerBuffer list, report;
+    EXPECT_EQ(kit.ListRASConnections(list.bytes, report.bytes), 0);
+    EXPECT_EQ(list.Text(), "Office\n");
+    EXPECT_FALSE(ModuleLoaded("rasapi32.dll"));
+    // And binds by itself again on the next call.
+    EXPECT_EQ(kit.ListRASConnections(list.bytes, report.bytes), 0);
+    EXPECT_EQ(ServiceCalls("RasEnumEntriesA").size(), 2u);
+    EXPECT_FALSE(ModuleLoaded("rasapi32.dll"));
+}
+
+} // namespace

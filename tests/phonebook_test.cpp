@@ -1,0 +1,175 @@
+// ListRASConnections against the simulated remote-access service.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dialkit_host.h"
+
+namespace {
+
+const char Untouched[] = "(untouched)";
+
+std::string Shown(const CallerBuffer &b)
+{
+    return b.Untouched() ? Untouched : b.Text();
+}
+
+std::string Ras(const std::string &lines)
+{
+    return "[ras]\r\n" + lines;
+}
+
+// N entries named from `names`, as scenario lines.
+std::string Phonebook(const std::vector<std::string> &names)
+{
+    std::string text = "Entries=" + std::to_string(names.size()) + "\r\n";
+    for (size_t i = 0; i < names.size(); i++)
+        text += "Entry" + std::to_string(i + 1) + "=" + names[i] + "\r\n";
+    return text;
+}
+
+class PhonebookList : public ::testing::Test {
+protected:
+    void TearDown() override { TheDialkit().UnLoadRASLib(); }
+};
+
+TEST_F(PhonebookList, ResultsAndTexts)
+{
+    static const struct {
+        const char *what, *variant;
+        std::string scenario;
+        int result;
+        std::string list, report;
+    } cases[] = {
+        {"empty phonebook", "full", Ras("Entries=0\r\n"), 0, "", ""},
+        {"service order kept", "full", Ras(Phonebook({"Zeta", "Alpha"})), 0, "Zeta\nAlpha\n", ""},
+        {"unused entry point missing", "ras-noedit", Ras(Phonebook({"Home"})), 0, "Home\n", ""},
+        {"no phonebook", "full", Ras("EnumResult=621\r\nErrorText.621=Cannot open.\r\n"), 621,
+         Untouched, Untouched},
+        {"service text", "full", Ras("EnumResult=5\r\nErrorText.5=Access is denied.\r\n"), 5,
+         Untouched, "RAS ERROR : Access is denied."},
+        {"no text: fallback", "full", Ras("EnumResult=5000\r\n"), 5000, Untouched,
+         "RAS ERROR :  Unknown error code - 5000"},
+        {"text lookup fails", "full",
+         Ras("EnumResult=5\r\nErrorText.5=Access is denied.\r\nErrorStringResult=87\r\n"), 5,
+         Untouched, "RAS ERROR :  Unknown error code - 5"},
+        {"signed decimal", "full", Ras("EnumResult=0xFFFFFFFE\r\n"), -2, Untouched,
+         "RAS ERROR :  Unknown error code - -2"},
+        {"more than 50 entries", "full",
+         Ras(Phonebook(std::vector<std::string>(51, "E")) + "ErrorText.603=Too small.\r\n"), 603,
+         Untouched, "RAS ERROR : Too small."},
+        {"enumeration entry point missing", "ras-noenum", Ras(Phonebook({"Home"})), -1,
+         Untouched, "RAS ERROR :  Unknown error code - -1"},
+        {"no layout accepted", "full", Ras("AcceptSizes=999\r\nErrorText.632=Bad size.\r\n"),
+         632, Untouched, "RAS ERROR : Bad size."},
+    };
+    for (const auto &c : cases) {
+        UseServices(c.variant, c.scenario);
+        CallerBuffer list, report;
+        EXPECT_EQ(TheDialkit().ListRASConnections(list.bytes, report.bytes), c.result) << c.what;
+        EXPECT_EQ(Shown(list), c.list) << c.what;
+        EXPECT_EQ(Shown(report), c.report) << c.what;
+        EXPECT_FALSE(ModuleLoaded("rasapi32.dll")) << c.what;
+    }
+}
+
+TEST_F(PhonebookList, LongTextIsCutAtTheBufferEnd)
+{
+    std::string text(2000, 'x');
+    UseServices("full", Ras("EnumResult=5\r\nErrorText.5=" + text + "\r\n"));
+    CallerBuffer list, report;
+    EXPECT_EQ(TheDialkit().ListRASConnections(list.bytes, report.bytes), 5);
+    EXPECT_EQ(report.Text(), "RAS ERROR : " + text.substr(0, 1023 - 12));
+}
+
+TEST_F(PhonebookList, OlderLayoutsAreTriedInTurn)
+{
+    static const struct {
+        const char *accept, *sizeError;
+        std::vector<std::string> tries;
+    } cases[] = {
+        {"532", "632", {"dwSize=532 cb=26600 -> 0"}},
+        {"264", "632", {"dwSize=532 cb=26600 -> 632", "dwSize=264 cb=13200 -> 0"}},
+        {"28", "610",
+         {"dwSize=532 cb=26600 -> 610", "dwSize=264 cb=13200 -> 610", "dwSize=28 cb=1400 -> 0"}},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", Ras(Phonebook({"First", "Second"}) + "AcceptSizes=" + c.accept +
+                                "\r\nSizeError=" + c.sizeError + "\r\n"));
+        CallerBuffer list, report;
+        EXPECT_EQ(TheDialkit().ListRASConnections(list.bytes, report.bytes), 0) << c.accept;
+        // Names found at the stride of the accepted layout.
+        EXPECT_EQ(list.Text(), "First\nSecond\n") << c.accept;
+        std::vector<std::string> calls = ServiceCalls("RasEnumEntriesA");
+        ASSERT_EQ(calls.size(), c.tries.size()) << c.accept;
+        for (size_t i = 0; i < calls.size(); i++) {
+            EXPECT_NE(calls[i].find("reserved=(null) phonebook=(null) " + c.tries[i]),
+                      std::string::npos)
+                << calls[i];
+        }
+    }
+}
+
+TEST_F(PhonebookList, NamesThatDoNotFitAreLeftOut)
+{
+    const std::string n255(255, 'a');
+    static const struct {
+        const char *what;
+        std::vector<std::string> names;
+        std::string list;
+    } cases[] = {
+        // Three names of 255 leave 768 characters; 768 + n + 2 < 1024.
+        {"exactly 1022", {n255, n255, n255, std::string(253, 'b')},
+         n255 + "\n" + n255 + "\n" + n255 + "\n" + std::string(253, 'b') + "\n"},
+        {"one too long, a later one fits",
+         {n255, n255, n255, std::string(254, 'b'), "short"},
+         n255 + "\n" + n255 + "\n" + n255 + "\nshort\n"},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", Ras(Phonebook(c.names)));
+        CallerBuffer list, report;
+        EXPECT_EQ(TheDialkit().ListRASConnections(list.bytes, report.bytes), 0) << c.what;
+        EXPECT_EQ(list.Text(), c.list) << c.what;
+        EXPECT_EQ(static_cast<unsigned char>(list.bytes[1023]), 0xcc) << c.what;
+    }
+}
+
+// Whatever count, record size or name the service reports, nothing is read
+// outside the entry buffer; records that do not lie inside it are left out.
+TEST_F(PhonebookList, BadServiceAnswersStayInsideTheBuffer)
+{
+    static const struct {
+        const char *what;
+        std::string scenario, list;
+    } cases[] = {
+        {"count beyond the buffer", Phonebook({"A", "B"}) + "ReportCount=100000\r\n",
+         "A\nB\n" + std::string(48, '\n')},
+        {"count beyond the 28-byte layout's records",
+         Phonebook({"A"}) + "AcceptSizes=28\r\nReportCount=2000\r\n",
+         "A\n" + std::string(26600 / 28 - 1, '\n').substr(0, 1020)},
+        {"name without terminator", Phonebook({"A", "B", "C"}) + "Unterminated=2\r\n", "A\nC\n"},
+        {"last name runs to the end", Phonebook({"A", "B"}) + "Unterminated=2\r\n", "A\n"},
+        {"record size too small", Phonebook({"A", "B"}) + "WriteSize=3\r\n", ""},
+        {"record size beyond the buffer", Phonebook({"A"}) + "WriteSize=0x7FFFFFFF\r\n", ""},
+        {"record size near 2^32", Phonebook({"A", "B"}) + "WriteSize=0xFFFFFFFF\r\n", ""},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", Ras(c.scenario));
+        CallerBuffer list, report;
+        EXPECT_EQ(TheDialkit().ListRASConnections(list.bytes, report.bytes), 0) << c.what;
+        EXPECT_EQ(list.Text(), c.list) << c.what;
+    }
+}
+
+// Wine's own remote-access library (run with WINEDLLOVERRIDES=rasapi32=b).
+TEST(WineBuiltinRas, AnswersWithAnEmptyPhonebook)
+{
+    UseServices("none", "");
+    CallerBuffer list, report;
+    EXPECT_GE(static_cast<UINT_PTR>(TheDialkit().LoadRASLib()), 32u);
+    EXPECT_EQ(TheDialkit().ListRASConnections(list.bytes, report.bytes), 0);
+    EXPECT_EQ(list.Text(), "");
+    EXPECT_EQ(report.Text(), "");
+}
+
+} // namespace

@@ -1,0 +1,107 @@
+#include "dialkit_host.h"
+
+#include <string.h>
+
+#include "test_files.h"
+
+namespace {
+
+std::string ScenarioPath;
+
+template <typename F>
+F Export(HMODULE module, const char *name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+std::vector<std::string> SplitLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+} // namespace
+
+const Dialkit &TheDialkit()
+{
+    static Dialkit kit = [] {
+        Dialkit k = {};
+        k.module = LoadLibraryA((ProgramFolder() + "Dialkit.dll").c_str());
+        if (k.module) {
+            k.ListTAPIModems = Export<ListFunction>(k.module, "ListTAPIModems");
+            k.ListRASConnections = Export<ListFunction>(k.module, "ListRASConnections");
+            k.LoadTAPILib = Export<BindFunction>(k.module, "LoadTAPILib");
+            k.UnLoadTAPILib = Export<BindFunction>(k.module, "UnLoadTAPILib");
+            k.LoadRASLib = Export<BindFunction>(k.module, "LoadRASLib");
+            k.UnLoadRASLib = Export<BindFunction>(k.module, "UnLoadRASLib");
+        }
+        return k;
+    }();
+    return kit;
+}
+
+void UseServices(const std::string &variant, const std::string &scenario)
+{
+    SetDllDirectoryA((ProgramFolder() + "..\\sim\\" + variant).c_str());
+    if (ScenarioPath.empty()) {
+        ScenarioPath = MakeScratchFolder("kit-services") + "scenario.ini";
+        SetEnvironmentVariableA("SIMSERVICE_SCENARIO", ScenarioPath.c_str());
+    }
+    WriteBytes(ScenarioPath, scenario);
+    WriteBytes(ScenarioPath + ".log", "");
+}
+
+void RewriteScenario(const std::string &scenario)
+{
+    WriteBytes(ScenarioPath, scenario);
+}
+
+std::vector<std::string> ServiceCalls()
+{
+    std::string log;
+    ReadBytes(ScenarioPath + ".log", &log);
+    return SplitLines(log);
+}
+
+std::vector<std::string> ServiceCalls(const std::string &function)
+{
+    std::vector<std::string> found;
+    for (const std::string &line : ServiceCalls())
+        if (line.compare(0, function.size() + 1, function + " ") == 0)
+            found.push_back(line);
+    return found;
+}
+
+bool ModuleLoaded(const char *name)
+{
+    return GetModuleHandleA(name) != nullptr;
+}
+
+CallerBuffer::CallerBuffer()
+{
+    memset(bytes, 0xcc, sizeof bytes);
+}
+
+bool CallerBuffer::Untouched() const
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) != 0xcc)
+            return false;
+    return true;
+}
+
+std::string CallerBuffer::Text() const
+{
+    const void *end = memchr(bytes, 0, sizeof bytes);
+    if (!end)
+        return "(unterminated)";
+    return std::string(bytes, static_cast<const char *>(end) - bytes);
+}

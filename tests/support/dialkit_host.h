@@ -1,0 +1,46 @@
+#pragma once
+// A host of Dialkit.dll for the tests: the DLL loaded by path, and the
+// simulated services switched per test.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+typedef int(WINAPI *ListFunction)(char *list, char *errorReport);
+typedef INT_PTR(WINAPI *BindFunction)(void);
+
+struct Dialkit {
+    HMODULE module;
+    ListFunction ListTAPIModems;
+    ListFunction ListRASConnections;
+    BindFunction LoadTAPILib;
+    BindFunction UnLoadTAPILib;
+    BindFunction LoadRASLib;
+    BindFunction UnLoadRASLib;
+};
+
+// Dialkit.dll beside the test program, loaded once per process.
+const Dialkit &TheDialkit();
+
+// The simulated services: `variant` is a folder under sim\ ("full",
+// "ras-noedit", "none", ...). The scenario file's text is written as given,
+// its call log emptied.
+void UseServices(const std::string &variant, const std::string &scenario);
+// The call log lines of the simulated services since UseServices.
+std::vector<std::string> ServiceCalls();
+// Only the lines that start with `function`.
+std::vector<std::string> ServiceCalls(const std::string &function);
+// Rewrites the scenario and keeps the log.
+void RewriteScenario(const std::string &scenario);
+
+bool ModuleLoaded(const char *name);
+
+// A caller buffer of 1024 bytes, filled with 0xcc so that "left as given"
+// and any write past the text show.
+struct CallerBuffer {
+    char bytes[1024];
+    CallerBuffer();
+    bool Untouched() const;
+    std::string Text() const;   // up to the terminator; "(unterminated)" if none
+};
