@@ -1,0 +1,285 @@
+// ListTAPIModems against the simulated telephony service, with the real
+// picker dialog answered by a CBT hook (Wine's null graphics driver).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dialkit_host.h"
+#include "picker_driver.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+const char Untouched[] = "(untouched)";
+
+std::string Shown(const CallerBuffer &b)
+{
+    return b.Untouched() ? Untouched : b.Text();
+}
+
+// [tapi] plus one [device<i>] section per entry of `devices` (its lines).
+std::string Tapi(const std::string &tapiLines, const std::vector<std::string> &devices)
+{
+    std::string text = "[tapi]\r\nDevices=" + std::to_string(devices.size()) + "\r\n" + tapiLines;
+    for (size_t i = 0; i < devices.size(); i++)
+        text += "[device" + std::to_string(i) + "]\r\n" + devices[i];
+    return text;
+}
+
+std::string Named(const std::string &name)
+{
+    return "Name=" + name + "\r\n";
+}
+
+struct Outcome {
+    int result;
+    std::string list, report;
+    PickerSeen seen;
+};
+
+Outcome ListModems(PickerAction action)
+{
+    Outcome o;
+    CallerBuffer list, report;
+    {
+        PickerDriver driver(action);
+        o.result = TheDialkit().ListTAPIModems(list.bytes, report.bytes);
+        o.seen = driver.Seen();
+    }
+    o.list = Shown(list);
+    o.report = Shown(report);
+    return o;
+}
+
+class ModemList : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        EXPECT_FALSE(ModuleLoaded("Tapi32.dll")) << "left loaded";
+        TheDialkit().UnLoadTAPILib();
+    }
+};
+
+const std::vector<std::string> ThreeModemsAndOthers = {
+    Named("Zeta modem"),
+    Named("Voice line") + "MediaModes=4\r\n",
+    Named("Alpha modem"),
+    Named("Not negotiable") + "Negotiate=0x80000030\r\n",
+    Named("Mid modem") + "MediaModes=0x14\r\n",
+};
+
+TEST_F(ModemList, PickerShowsTheDataModemsSortedAndAnswers)
+{
+    static const struct {
+        PickerAction action;
+        const char *what, *list;
+    } cases[] = {
+        {PickerAction::Ok, "OK", "Alpha modem"},
+        {PickerAction::Enter, "Enter", "Alpha modem"},
+        {PickerAction::SelectSecondThenOk, "second item", "Mid modem"},
+        {PickerAction::Cancel, "Cancel", "CANCEL"},
+        {PickerAction::Escape, "Escape", "CANCEL"},
+        {PickerAction::DoubleClickThenCancel, "double click", "CANCEL"},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", Tapi("", ThreeModemsAndOthers));
+        Outcome o = ListModems(c.action);
+        EXPECT_EQ(o.result, 1) << c.what;
+        EXPECT_EQ(o.list, c.list) << c.what;
+        EXPECT_EQ(o.report, "") << c.what;
+        EXPECT_EQ(o.seen.caption, "Install") << c.what;
+        EXPECT_EQ(o.seen.items, (Names{"Alpha modem", "Mid modem", "Zeta modem"})) << c.what;
+        EXPECT_EQ(o.seen.selected, 0) << c.what;
+        EXPECT_TRUE(o.seen.topmost) << c.what;
+        EXPECT_EQ(o.seen.okText + "/" + o.seen.cancelText, "OK/Cancel") << c.what;
+    }
+}
+
+TEST_F(ModemList, CallsTheServiceAsItExpects)
+{
+    UseServices("full", Tapi("", ThreeModemsAndOthers));
+    ListModems(PickerAction::Ok);
+    std::vector<std::string> calls = ServiceCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front().find("lineInitialize instance=set callback=set app=(null) -> 0 devices=5"), 0u)
+        << calls.front();
+    EXPECT_EQ(calls.back(), "lineShutdown app=0x1234 -> 0");
+    std::vector<std::string> negotiations = ServiceCalls("lineNegotiateAPIVersion");
+    ASSERT_EQ(negotiations.size(), 5u);
+    for (const std::string &n : negotiations)
+        EXPECT_NE(n.find("low=0x00010000 high=0x03E80000"), std::string::npos) << n;
+    // The device whose version could not be negotiated is not asked for caps.
+    std::vector<std::string> caps = ServiceCalls("lineGetDevCaps");
+    ASSERT_EQ(caps.size(), 4u);
+    for (const std::string &c : caps)
+        EXPECT_NE(c.find("version=0x00020000 ext=0 total=4336 -> 0"), std::string::npos) << c;
+    EXPECT_EQ(caps[3].find("lineGetDevCaps device=4 "), 0u) << caps[3];
+}
+
+TEST_F(ModemList, NoDeviceLeavesBothBuffersAlone)
+{
+    static const struct {
+        const char *what, *scenario;
+        size_t shutdowns;
+    } cases[] = {
+        {"no device", "[tapi]\r\nDevices=0\r\n", 1},
+        {"LINEERR_NODEVICE", "[tapi]\r\nInitResult=0x80000042\r\nDevices=2\r\n", 0},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", c.scenario);
+        Outcome o = ListModems(PickerAction::Ok);
+        EXPECT_EQ(o.result, 0) << c.what;
+        EXPECT_EQ(o.list, Untouched) << c.what;
+        EXPECT_EQ(o.report, Untouched) << c.what;
+        EXPECT_FALSE(o.seen.shown) << c.what;
+        EXPECT_EQ(ServiceCalls("lineShutdown").size(), c.shutdowns) << c.what;
+    }
+}
+
+TEST_F(ModemList, NoDataModemGivesAnEmptyPicker)
+{
+    static const struct {
+        PickerAction action;
+        const char *list;
+    } cases[] = {{PickerAction::Ok, ""}, {PickerAction::Cancel, "CANCEL"}};
+    for (const auto &c : cases) {
+        UseServices("full", Tapi("", {Named("Voice") + "MediaModes=4\r\n"}));
+        Outcome o = ListModems(c.action);
+        EXPECT_EQ(o.result, 1) << c.list;
+        EXPECT_EQ(o.list, c.list);
+        EXPECT_TRUE(o.seen.items.empty());
+        EXPECT_EQ(o.seen.selected, LB_ERR);
+    }
+}
+
+TEST_F(ModemList, NamesThatDoNotFitAreLeftOut)
+{
+    // A name's size counts its terminator: three of 299 characters take 900.
+    const std::string a(299, 'a'), b(299, 'b'), c(299, 'c');
+    UseServices("full", Tapi("", {Named(c), Named(b), Named(a), Named(std::string(200, 'd')),
+                                  Named("Short"), Named("Hidden") + "NameSize=0\r\n"}));
+    Outcome o = ListModems(PickerAction::Cancel);
+    // The list box sorts without regard to case.
+    EXPECT_EQ(o.seen.items, (Names{a, b, c, "Short"}));
+}
+
+// The name is read only inside the capability block, whatever offset and
+// size the service reports (the test prefix fills bytes after heap blocks,
+// so a read past the block would show in the name).
+TEST_F(ModemList, NamesStayInsideTheCapabilityBlock)
+{
+    std::string xy;
+    for (int i = 0; i < 168; i++)
+        xy += "XY";
+    static const struct {
+        const char *what;
+        std::string device;
+        Names items;
+    } cases[] = {
+        {"cut at the block's end", "Name=ABCDEFGHIJ\r\nNameOffset=4330\r\n", {"ABCDEF"}},
+        {"starts outside", "Name=ABCDEFGHIJ\r\nNameOffset=5000\r\n", {}},
+        {"offset near 2^32", "Name=ABCDEFGHIJ\r\nNameOffset=0xFFFFFFF0\r\n", {}},
+        {"size near 2^32", "Name=Modem\r\nNameSize=0xFFFFFFFF\r\n", {"Modem"}},
+        {"no terminator up to the end", "Name=XY\r\nNameBytes=20000\r\nNameOffset=4000\r\n", {xy}},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", Tapi("", {c.device}));
+        Outcome o = ListModems(PickerAction::Cancel);
+        EXPECT_EQ(o.result, 1) << c.what;
+        EXPECT_EQ(o.seen.items, c.items) << c.what;
+    }
+}
+
+const std::string TwoModems = Tapi("", {Named("First"), Named("Second")});
+
+// The device count is module state: a failed initialisation keeps the count
+// that the last successful one left, and only a count of 0 hides the failure.
+TEST_F(ModemList, FailedInitialisationAndTheDeviceCount)
+{
+    const std::string failing = "[tapi]\r\nInitResult=0x80000001\r\n";
+    UseServices("full", "[tapi]\r\nDevices=0\r\n");
+    EXPECT_EQ(ListModems(PickerAction::Ok).result, 0);
+
+    UseServices("full", failing);
+    Outcome quiet = ListModems(PickerAction::Ok);
+    EXPECT_EQ(quiet.result, 0);
+    EXPECT_EQ(quiet.list + "/" + quiet.report, std::string(Untouched) + "/" + Untouched);
+
+    UseServices("full", TwoModems);
+    EXPECT_EQ(ListModems(PickerAction::Ok).result, 1);
+
+    UseServices("full", failing);
+    Outcome reported = ListModems(PickerAction::Ok);
+    EXPECT_EQ(reported.result, static_cast<int>(0x80000001));
+    EXPECT_EQ(reported.list, Untouched);
+    EXPECT_EQ(reported.report,
+              "TAPI ERROR : Simulated line error: the line is already allocated.\r\n");
+    EXPECT_FALSE(reported.seen.shown);
+}
+
+TEST_F(ModemList, ErrorReports)
+{
+    static const struct {
+        const char *what;
+        DWORD code;
+        std::string report;
+    } cases[] = {
+        {"line error", 0x80000012, "TAPI ERROR : Simulated line error: invalid device identifier.\r\n"},
+        {"phone error", 0x90000001,
+         "TAPI ERROR : Simulated phone error: the phone is already allocated.\r\n"},
+        {"message with an insert", 0x80000015, "TAPI ERROR :  Unknown error code - -2147483627"},
+        {"no message", 0x80000099, "TAPI ERROR :  Unknown error code - -2147483495"},
+        {"not a telephony code", 5, "TAPI ERROR :  Unknown error code - 5"},
+    };
+    char code[16];
+    for (const auto &c : cases) {
+        // Device 0 is gathered before device 1 fails.
+        wsprintfA(code, "0x%08lX", c.code);
+        UseServices("full", Tapi("", {Named("First"), Named("Second") + "Caps=" + code + "\r\n",
+                                      Named("Third")}));
+        Outcome o = ListModems(PickerAction::Ok);
+        EXPECT_EQ(o.result, static_cast<int>(c.code)) << c.what;
+        EXPECT_EQ(o.list, "First\n") << c.what;
+        EXPECT_EQ(o.report, c.report) << c.what;
+        EXPECT_FALSE(o.seen.shown) << c.what;
+        EXPECT_EQ(ServiceCalls("lineGetDevCaps").size(), 2u) << c.what;
+        EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u) << c.what;
+    }
+}
+
+TEST_F(ModemList, PartlyBoundAndHostBoundServices)
+{
+    // Without lineConfigDialog (which nothing calls) the list still works.
+    UseServices("tapi-noconfig", TwoModems);
+    ASSERT_EQ(TheDialkit().LoadTAPILib(), 20);
+    Outcome o = ListModems(PickerAction::Ok);
+    EXPECT_EQ(o.result, 1);
+    EXPECT_EQ(o.list, "First");
+
+    // The host's own binding does not outlive the call.
+    UseServices("full", TwoModems);
+    ASSERT_GE(static_cast<UINT_PTR>(TheDialkit().LoadTAPILib()), 32u);
+    EXPECT_EQ(ListModems(PickerAction::Ok).result, 1);
+    EXPECT_FALSE(ModuleLoaded("Tapi32.dll"));
+
+    // Without lineInitialize the guarded call gives -1: with a count of 2
+    // left from the call above, that is reported.
+    UseServices("tapi-noinit", TwoModems);
+    Outcome missing = ListModems(PickerAction::Ok);
+    EXPECT_EQ(missing.result, -1);
+    EXPECT_EQ(missing.report, "TAPI ERROR :  Unknown error code - -1");
+}
+
+TEST_F(ModemList, PickerThatCannotBeCreatedAnswersAsCancel)
+{
+    UseServices("full", TwoModems);
+    Outcome o = ListModems(PickerAction::RefuseToCreate);
+    EXPECT_EQ(o.result, 1);
+    EXPECT_EQ(o.list, "CANCEL");
+    EXPECT_EQ(o.report, "");
+    EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,36 @@
+#pragma once
+// Answers Dialkit's picker from inside the test thread: a thread-local CBT
+// hook sees the dialog activate, records what it shows, then acts on it with
+// posted messages, as a user would.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+enum class PickerAction {
+    Ok,
+    Cancel,
+    Enter,
+    Escape,
+    SelectSecondThenOk,
+    DoubleClickThenCancel,
+    RefuseToCreate,   // the dialog's window creation fails
+};
+
+struct PickerSeen {
+    bool shown = false;
+    std::string caption;
+    std::vector<std::string> items;
+    LRESULT selected = LB_ERR;
+    bool topmost = false;
+    std::string okText, cancelText;
+};
+
+// Installs the hook for one call; the destructor removes it.
+class PickerDriver {
+public:
+    explicit PickerDriver(PickerAction action);
+    ~PickerDriver();
+    const PickerSeen &Seen() const;
+};
