@@ -71,7 +71,7 @@ over=
 printf '%8s %12s %12s %7s\n' entries profmerge floor ratio
 for n in 500 1000 5000; do
   generate "$n"
-  merged= floor= r=0
+  merged="" floor="" r=0
   while [ "$r" -lt "$runs" ]; do
     r=$((r + 1))
     cp "$work/target.ini" "$work/merged.ini"

@@ -13,7 +13,7 @@ server=/usr/lib/wine/wineserver
 [ -x "$wine" ] || wine=$(command -v wine64)
 [ -x "$server" ] || server=$(command -v wineserver)
 export WINEPREFIX="$build/demo-prefix" WINEDEBUG=-all WINESERVER="$server"
-work="$build/demo"
+work="$build/demo-run"
 mkdir -p "$WINEPREFIX" "$work"
 
 stop_server() { "$server" -k >/dev/null 2>&1 || true; }
