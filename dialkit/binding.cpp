@@ -31,57 +31,69 @@ bool Resolve(HMODULE module, const char *name, Slot &slot)
     return slot != nullptr;
 }
 
+// Binds `library` into `binding` unless a handle is held already: the handle,
+// 0 when the library cannot be loaded, or MissingEntryPoint when
+// `resolveAll` stops at a missing entry point (the library stays loaded).
+template <typename Binding, typename ResolveAll>
+INT_PTR LoadBinding(Binding &binding, const char *library, ResolveAll resolveAll)
+{
+    if (!IsLoaded(binding.module)) {
+        binding.module = nullptr;
+        binding.module = LoadQuietly(library);
+        if (!binding.module)
+            return 0;
+        if (!resolveAll())
+            return MissingEntryPoint;
+    }
+    return reinterpret_cast<INT_PTR>(binding.module);
+}
+
+template <typename Binding>
+INT_PTR UnloadBinding(Binding &binding)
+{
+    if (IsLoaded(binding.module))
+        FreeLibrary(binding.module);
+    binding = Binding{};
+    return 0;
+}
+
 } // namespace
 
 #define RESOLVE_RAS(name) \
     if (!Resolve(RasBinding.module, #name, RasBinding.name)) \
-        return MissingEntryPoint;
+        return false;
 #define RESOLVE_TAPI(name) \
     if (!Resolve(TapiBinding.module, #name, TapiBinding.name)) \
-        return MissingEntryPoint;
+        return false;
 
 // LoadTAPILib (ordinal 4): binds "Tapi32"; the handle, 20 or 0.
 INT_PTR WINAPI LoadTAPILib(void)
 {
-    if (IsLoaded(TapiBinding.module))
-        return reinterpret_cast<INT_PTR>(TapiBinding.module);
-    TapiBinding.module = nullptr;
-    TapiBinding.module = LoadQuietly("Tapi32");
-    if (!TapiBinding.module)
-        return 0;
-    TAPI_ENTRY_POINTS(RESOLVE_TAPI)
-    return reinterpret_cast<INT_PTR>(TapiBinding.module);
+    return LoadBinding(TapiBinding, "Tapi32", [] {
+        TAPI_ENTRY_POINTS(RESOLVE_TAPI)
+        return true;
+    });
 }
 
 // UnLoadTAPILib (ordinal 5): releases "Tapi32" and empties every slot.
 INT_PTR WINAPI UnLoadTAPILib(void)
 {
-    if (IsLoaded(TapiBinding.module))
-        FreeLibrary(TapiBinding.module);
-    TapiBinding = TapiBindingState{};
-    return 0;
+    return UnloadBinding(TapiBinding);
 }
 
 // LoadRASLib (ordinal 6): binds "rasapi32"; the handle, 20 or 0.
 INT_PTR WINAPI LoadRASLib(void)
 {
-    if (IsLoaded(RasBinding.module))
-        return reinterpret_cast<INT_PTR>(RasBinding.module);
-    RasBinding.module = nullptr;
-    RasBinding.module = LoadQuietly("rasapi32");
-    if (!RasBinding.module)
-        return 0;
-    RAS_ENTRY_POINTS(RESOLVE_RAS)
-    return reinterpret_cast<INT_PTR>(RasBinding.module);
+    return LoadBinding(RasBinding, "rasapi32", [] {
+        RAS_ENTRY_POINTS(RESOLVE_RAS)
+        return true;
+    });
 }
 
 // UnLoadRASLib (ordinal 7): releases "rasapi32" and empties every slot.
 INT_PTR WINAPI UnLoadRASLib(void)
 {
-    if (IsLoaded(RasBinding.module))
-        FreeLibrary(RasBinding.module);
-    RasBinding = RasBindingState{};
-    return 0;
+    return UnloadBinding(RasBinding);
 }
 
 #undef RESOLVE_RAS

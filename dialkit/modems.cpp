@@ -10,6 +10,7 @@
 #include "dialkit.h"
 #include "module.h"
 #include "picker/picker.h"
+#include "record_block.h"
 #include "picker/picker_ids.h"
 
 namespace {
@@ -125,11 +126,9 @@ int WINAPI ListTAPIModems(char *list, char *errorReport)
         return 0;
     }
 
-    HGLOBAL memory = nullptr;
     LINEDEVCAPS *caps = nullptr;
     if (result == 0) {
-        memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, CapsBlockSize);
-        caps = memory ? static_cast<LINEDEVCAPS *>(GlobalLock(memory)) : nullptr;
+        caps = static_cast<LINEDEVCAPS *>(NewRecordBlock(CapsBlockSize));
         if (!caps)
             result = NoMemory;
     }
@@ -160,10 +159,7 @@ int WINAPI ListTAPIModems(char *list, char *errorReport)
         ShutDownLineApp();
     }
 
-    if (caps)
-        GlobalUnlock(memory);
-    if (memory)
-        GlobalFree(memory);
+    FreeRecordBlock(caps);
     if (TapiBinding.module)
         UnLoadTAPILib();
     return answer;

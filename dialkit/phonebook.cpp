@@ -7,6 +7,7 @@
 #include "caller_buffers.h"
 #include "dialkit.h"
 #include "module.h"
+#include "record_block.h"
 
 namespace {
 
@@ -67,8 +68,7 @@ int WINAPI ListRASConnections(char *list, char *errorReport)
             return -1;
     }
 
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, EntryBufferSize);
-    BYTE *entries = memory ? static_cast<BYTE *>(GlobalLock(memory)) : nullptr;
+    BYTE *entries = static_cast<BYTE *>(NewRecordBlock(EntryBufferSize));
     DWORD result = ERROR_NOT_ENOUGH_MEMORY;
     DWORD entryCount = 0;
     if (entries) {
@@ -94,10 +94,7 @@ int WINAPI ListRASConnections(char *list, char *errorReport)
         AppendEntryNames(list, entries, entryCount);
     }
 
-    if (entries)
-        GlobalUnlock(memory);
-    if (memory)
-        GlobalFree(memory);
+    FreeRecordBlock(entries);
     if (RasBinding.module)
         UnLoadRASLib();
     return answer;
