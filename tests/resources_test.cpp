@@ -1,5 +1,6 @@
-// The picker's dialog template as built into each Dialkit.dll given on the
-// command line (the 32-bit one is read as data: it cannot run here).
+// Resources of the shipped binaries given on the command line, both
+// architectures (the 32-bit ones are read as data: they cannot run here):
+// the picker's dialog template in each Dialkit.dll, a version in each.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,7 +10,12 @@
 
 namespace {
 
-std::vector<std::string> Libraries;
+std::vector<std::string> Binaries;
+
+bool IsDialkit(const std::string &path)
+{
+    return path.size() >= 11 && _stricmp(path.c_str() + path.size() - 11, "Dialkit.dll") == 0;
+}
 
 // Reads a template piece by piece, never past its resource size.
 struct Reader {
@@ -63,8 +69,11 @@ void PrintTo(const Control &c, std::ostream *os)
 
 TEST(PickerTemplate, IsDialog101InFrenchAsDesigned)
 {
-    ASSERT_FALSE(Libraries.empty()) << "give the Dialkit.dll paths on the command line";
-    for (const std::string &path : Libraries) {
+    int checked = 0;
+    for (const std::string &path : Binaries) {
+        if (!IsDialkit(path))
+            continue;
+        checked++;
         SCOPED_TRACE(path);
         HMODULE dll = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(dll, nullptr);
@@ -118,6 +127,34 @@ TEST(PickerTemplate, IsDialog101InFrenchAsDesigned)
         EXPECT_EQ(controls, expected);
         FreeLibrary(dll);
     }
+    EXPECT_EQ(checked, 2) << "give both Dialkit.dll paths on the command line";
+}
+
+std::string VersionString(const std::vector<BYTE> &info, const char *name)
+{
+    char path[128];
+    wsprintfA(path, "\\StringFileInfo\\040904E4\\%s", name);
+    void *value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(info.data(), path, &value, &length) || !value)
+        return "(absent)";
+    return static_cast<const char *>(value);
+}
+
+TEST(VersionResource, NamesEveryBinaryAndItsVersion)
+{
+    ASSERT_EQ(Binaries.size(), 4u) << "both builds' Dialkit.dll and profmerge.exe";
+    for (const std::string &path : Binaries) {
+        SCOPED_TRACE(path);
+        DWORD size = GetFileVersionInfoSizeA(path.c_str(), nullptr);
+        ASSERT_GT(size, 0u);
+        std::vector<BYTE> info(size);
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+        EXPECT_EQ(VersionString(info, "FileVersion"), KIT_VERSION);
+        EXPECT_NE(VersionString(info, "FileDescription"), "(absent)");
+        std::string file = path.substr(path.find_last_of("\\") + 1);
+        EXPECT_EQ(VersionString(info, "OriginalFilename"), file);
+    }
 }
 
 } // namespace
@@ -126,6 +163,6 @@ int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; i++)
-        Libraries.push_back(argv[i]);
+        Binaries.push_back(argv[i]);
     return RUN_ALL_TESTS();
 }
