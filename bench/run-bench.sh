@@ -12,7 +12,7 @@ server=/usr/lib/wine/wineserver
 [ -x "$wine" ] || wine=$(command -v wine64)
 [ -x "$server" ] || server=$(command -v wineserver)
 export WINEPREFIX="$build/bench-prefix" WINEDEBUG=-all WINESERVER="$server"
-work="$build/bench"
+work="$build/bench-run"
 mkdir -p "$WINEPREFIX" "$work"
 
 stop_server() { "$server" -k >/dev/null 2>&1 || true; }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "debug_run.h"
+#include "merge.h"
 #include "test_files.h"
 
 namespace {
@@ -150,6 +151,7 @@ TEST_F(Profmerge, MergesEverySectionOfALongNameList)
         {"exactly 1021", std::vector<size_t>{100, 100, 100, 100, 100, 100, 100, 100, 100, 121}},
         {"exactly 2044", std::vector<size_t>(28, 73)},
         {"far beyond 2044", std::vector<size_t>(300, 40)},
+        {"beyond the first read", std::vector<size_t>(ProfileProbeSize / 64 + 16, 64)},
     };
     for (const auto &list : lists) {
         SCOPED_TRACE(list.what);
