@@ -7,20 +7,11 @@
 #        BENCH_RUNS=N run-bench.sh ...   (best of N runs, 3 by default)
 set -e
 build=$(cd "$1" && pwd)
-wine=/usr/lib/wine/wine64
-server=/usr/lib/wine/wineserver
-[ -x "$wine" ] || wine=$(command -v wine64)
-[ -x "$server" ] || server=$(command -v wineserver)
-export WINEPREFIX="$build/bench-prefix" WINEDEBUG=-all WINESERVER="$server"
 work="$build/bench-run"
-mkdir -p "$WINEPREFIX" "$work"
-
-stop_server() { "$server" -k >/dev/null 2>&1 || true; }
-trap stop_server EXIT
-stop_server
+mkdir -p "$work"
+export WINEPREFIX="$build/bench-prefix"
 # A persistent server and a booted prefix keep start-up out of the timings.
-"$server" -p </dev/null >"$WINEPREFIX.log" 2>&1
-WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot -i </dev/null >>"$WINEPREFIX.log" 2>&1
+. "$(cd "$(dirname "$0")" && pwd)/../tools/wine-session.sh"
 
 # 50 entries a section. Of the source keys, a half is new to the target,
 # a quarter holds an old value there and a quarter the same value.

@@ -8,19 +8,10 @@
 set -e
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-wine=/usr/lib/wine/wine64
-server=/usr/lib/wine/wineserver
-[ -x "$wine" ] || wine=$(command -v wine64)
-[ -x "$server" ] || server=$(command -v wineserver)
-export WINEPREFIX="$build/demo-prefix" WINEDEBUG=-all WINESERVER="$server"
 work="$build/demo-run"
-mkdir -p "$WINEPREFIX" "$work"
-
-stop_server() { "$server" -k >/dev/null 2>&1 || true; }
-trap stop_server EXIT
-stop_server
-"$server" -p </dev/null >"$WINEPREFIX.log" 2>&1
-WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot -i </dev/null >>"$WINEPREFIX.log" 2>&1
+mkdir -p "$work"
+export WINEPREFIX="$build/demo-prefix"
+. "$here/../tools/wine-session.sh"
 
 echo "== profmerge =="
 cp "$here/example-source.ini" "$work/source.ini"
