@@ -38,7 +38,6 @@ template <typename Binding, typename ResolveAll>
 INT_PTR LoadBinding(Binding &binding, const char *library, ResolveAll resolveAll)
 {
     if (!IsLoaded(binding.module)) {
-        binding.module = nullptr;
         binding.module = LoadQuietly(library);
         if (!binding.module)
             return 0;
