@@ -18,3 +18,11 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
 # Fill the bytes around heap blocks, so that a read past a buffer shows.
 "$wine" reg add 'HKLM\System\CurrentControlSet\Control\Session Manager' /v GlobalFlag /t REG_DWORD /d 0x30 /f
+# The desktop process that wineboot started keeps its first driver: start
+# afresh so that the first dialog of a new prefix gets the null driver.
+"$server" -k
+"$server" -w
+"$server" -p
+# And start the new desktop process from here, with our log as its output:
+# started by a test, it would hold ctest's pipe open.
+"$wine" rundll32.exe user32.dll,GetDesktopWindow
