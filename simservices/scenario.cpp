@@ -205,3 +205,34 @@ void log_write(const Scenario *sc, LogLine *ln)
     WriteFile(h, ln->text, ln->len, &written, NULL);
     CloseHandle(h);
 }
+
+void log_decimal_at(LogLine *ln, const char *key, const DWORD *value)
+{
+    if (value) {
+        log_decimal(ln, key, *value);
+    } else {
+        log_text(ln, " ");
+        log_text(ln, key);
+        log_text(ln, "=(null)");
+    }
+}
+
+void call_begin(Call *call, const char *function)
+{
+    scenario_open(&call->sc);
+    log_begin(&call->ln, function);
+}
+
+DWORD call_end_decimal(Call *call, DWORD result)
+{
+    log_result_decimal(&call->ln, result);
+    log_write(&call->sc, &call->ln);
+    return result;
+}
+
+DWORD call_end_code(Call *call, DWORD result)
+{
+    log_result_code(&call->ln, result);
+    log_write(&call->sc, &call->ln);
+    return result;
+}

@@ -91,5 +91,19 @@ void log_result_decimal(LogLine *ln, DWORD result);
 void log_result_code(LogLine *ln, DWORD result);
 // Appends the line to the log (nothing when the scenario is unset).
 void log_write(const Scenario *sc, LogLine *ln);
+// "key=D" of *value, or "key=(null)".
+void log_decimal_at(LogLine *ln, const char *key, const DWORD *value);
+
+// One call of a simulated entry point: the scenario read afresh and the
+// call's log line.
+struct Call {
+    Scenario sc;
+    LogLine ln;
+};
+void call_begin(Call *call, const char *function);
+// Ends the line with the result (RAS: decimal; TAPI: code), writes it and
+// returns the result.
+DWORD call_end_decimal(Call *call, DWORD result);
+DWORD call_end_code(Call *call, DWORD result);
 
 #endif

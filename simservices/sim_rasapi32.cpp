@@ -91,12 +91,10 @@ extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
                                         LPRASENTRYNAMEA entries, LPDWORD lpcb,
                                         LPDWORD lpcEntries)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "RasEnumEntriesA");
-    log_string(&ln, "reserved", reserved);
-    log_string(&ln, "phonebook", phonebook);
+    Call c;
+    call_begin(&c, "RasEnumEntriesA");
+    log_string(&c.ln, "reserved", reserved);
+    log_string(&c.ln, "phonebook", phonebook);
 
     BYTE *buf = (BYTE *)entries;
     DWORD cap = lpcb ? *lpcb : 0;
@@ -106,48 +104,48 @@ extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
     if (readable)
         memcpy(&stride, buf, sizeof stride);
     if (!buf)
-        log_text(&ln, " dwSize=(null)");
+        log_text(&c.ln, " dwSize=(null)");
     else if (!readable)
-        log_text(&ln, " dwSize=?");
+        log_text(&c.ln, " dwSize=?");
     else
-        log_decimal(&ln, "dwSize", stride);
+        log_decimal(&c.ln, "dwSize", stride);
     if (lpcb)
-        log_decimal(&ln, "cb", cap);
+        log_decimal(&c.ln, "cb", cap);
     else
-        log_text(&ln, " cb=(null)");
+        log_text(&c.ln, " cb=(null)");
 
     DWORD result;
     bool outputs = false;
     DWORD forced;
     if (!lpcb || !lpcEntries) {
         result = kInvalidParameter;
-    } else if (buf && (!readable || stride < sizeof(DWORD) + 1 || !size_accepted(&sc, stride))) {
-        result = scenario_number_or(&sc, kRas, "SizeError", kInvalidSize);
-    } else if (scenario_number(&sc, kRas, "EnumResult", &forced)) {
+    } else if (buf && (!readable || stride < sizeof(DWORD) + 1 || !size_accepted(&c.sc, stride))) {
+        result = scenario_number_or(&c.sc, kRas, "SizeError", kInvalidSize);
+    } else if (scenario_number(&c.sc, kRas, "EnumResult", &forced)) {
         result = forced;
     } else {
         if (!buf)
-            stride = first_accepted_size(&sc);
-        DWORD count = scenario_number_or(&sc, kRas, "Entries", 0);
+            stride = first_accepted_size(&c.sc);
+        DWORD count = scenario_number_or(&c.sc, kRas, "Entries", 0);
         if ((LONG)count < 0)
             count = 0;
         if (count > kMaxEntries)
             count = kMaxEntries;
         unsigned long long needed64 = (unsigned long long)count * stride;
         DWORD needed = needed64 > 0xFFFFFFFFull ? 0xFFFFFFFFu : (DWORD)needed64;
-        DWORD reported = scenario_number_or(&sc, kRas, "ReportCount", count);
+        DWORD reported = scenario_number_or(&c.sc, kRas, "ReportCount", count);
 
         if (needed64 > (buf ? cap : 0)) {
             result = kBufferTooSmall;
         } else {
-            DWORD unterminated = scenario_number_or(&sc, kRas, "Unterminated", 0);
+            DWORD unterminated = scenario_number_or(&c.sc, kRas, "Unterminated", 0);
             for (DWORD i = 0; i < count; i++) {
                 DWORD offset = i * stride;
                 DWORD room = (i + 1 == count) ? cap - offset : stride;
-                fill_record(&sc, buf + offset, stride, room, i, unterminated);
+                fill_record(&c.sc, buf + offset, stride, room, i, unterminated);
             }
             DWORD size;
-            if (count > 0 && scenario_number(&sc, kRas, "WriteSize", &size))
+            if (count > 0 && scenario_number(&c.sc, kRas, "WriteSize", &size))
                 memcpy(buf, &size, sizeof size);
             result = 0;
         }
@@ -156,31 +154,29 @@ extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
         outputs = true;
     }
 
-    log_result_decimal(&ln, result);
+    log_result_decimal(&c.ln, result);
     if (outputs) {
-        log_decimal(&ln, "cb", *lpcb);
-        log_decimal(&ln, "entries", *lpcEntries);
+        log_decimal(&c.ln, "cb", *lpcb);
+        log_decimal(&c.ln, "entries", *lpcEntries);
     }
-    log_write(&sc, &ln);
+    log_write(&c.sc, &c.ln);
     return result;
 }
 
 extern "C" DWORD WINAPI RasGetErrorStringA(UINT code, LPSTR buf, DWORD size)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "RasGetErrorStringA");
-    log_decimal(&ln, "code", code);
-    log_decimal(&ln, "size", size);
+    Call c;
+    call_begin(&c, "RasGetErrorStringA");
+    log_decimal(&c.ln, "code", code);
+    log_decimal(&c.ln, "size", size);
 
     DWORD result;
     char key[32];
     scenario_key(key, sizeof key, "ErrorText.", code);
     char text[1024];
-    if (scenario_number(&sc, kRas, "ErrorStringResult", &result)) {
+    if (scenario_number(&c.sc, kRas, "ErrorStringResult", &result)) {
         // Forced result: nothing written.
-    } else if (!scenario_string(&sc, kRas, key, text, sizeof text) || !buf || size == 0) {
+    } else if (!scenario_string(&c.sc, kRas, key, text, sizeof text) || !buf || size == 0) {
         result = kInvalidParameter;
     } else {
         size_t len = strlen(text);
@@ -191,9 +187,7 @@ extern "C" DWORD WINAPI RasGetErrorStringA(UINT code, LPSTR buf, DWORD size)
         result = 0;
     }
 
-    log_result_decimal(&ln, result);
-    log_write(&sc, &ln);
-    return result;
+    return call_end_decimal(&c, result);
 }
 
 // The rest only record that they were called.
@@ -202,105 +196,71 @@ extern "C" DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phoneboo
                                  LPRASDIALPARAMSA params, DWORD notifierType,
                                  LPVOID notifier, LPHRASCONN conn)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "RasDialA");
-    log_pointer(&ln, "extensions", extensions);
-    log_string(&ln, "phonebook", phonebook);
-    log_pointer(&ln, "params", params);
-    log_decimal(&ln, "notifierType", notifierType);
-    log_pointer(&ln, "notifier", notifier);
-    log_pointer(&ln, "conn", conn);
-    log_result_decimal(&ln, 0);
-    log_write(&sc, &ln);
-    return 0;
+    Call c;
+    call_begin(&c, "RasDialA");
+    log_pointer(&c.ln, "extensions", extensions);
+    log_string(&c.ln, "phonebook", phonebook);
+    log_pointer(&c.ln, "params", params);
+    log_decimal(&c.ln, "notifierType", notifierType);
+    log_pointer(&c.ln, "notifier", notifier);
+    log_pointer(&c.ln, "conn", conn);
+    return call_end_decimal(&c, 0);
 }
 
 extern "C" DWORD WINAPI RasGetConnectStatusA(HRASCONN conn, LPRASCONNSTATUSA status)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "RasGetConnectStatusA");
-    log_handle(&ln, "conn", (ULONG_PTR)conn);
-    log_pointer(&ln, "status", status);
-    log_result_decimal(&ln, 0);
-    log_write(&sc, &ln);
-    return 0;
+    Call c;
+    call_begin(&c, "RasGetConnectStatusA");
+    log_handle(&c.ln, "conn", (ULONG_PTR)conn);
+    log_pointer(&c.ln, "status", status);
+    return call_end_decimal(&c, 0);
 }
 
 extern "C" DWORD WINAPI RasGetProjectionInfoA(HRASCONN conn, RASPROJECTION projection,
                                               LPVOID info, LPDWORD lpcb)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "RasGetProjectionInfoA");
-    log_handle(&ln, "conn", (ULONG_PTR)conn);
-    log_handle(&ln, "projection", (ULONG_PTR)projection);
-    log_pointer(&ln, "info", info);
-    if (lpcb)
-        log_decimal(&ln, "cb", *lpcb);
-    else
-        log_text(&ln, " cb=(null)");
-    log_result_decimal(&ln, 0);
-    log_write(&sc, &ln);
-    return 0;
+    Call c;
+    call_begin(&c, "RasGetProjectionInfoA");
+    log_handle(&c.ln, "conn", (ULONG_PTR)conn);
+    log_handle(&c.ln, "projection", (ULONG_PTR)projection);
+    log_pointer(&c.ln, "info", info);
+    log_decimal_at(&c.ln, "cb", lpcb);
+    return call_end_decimal(&c, 0);
 }
 
 extern "C" DWORD WINAPI RasHangUpA(HRASCONN conn)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "RasHangUpA");
-    log_handle(&ln, "conn", (ULONG_PTR)conn);
-    log_result_decimal(&ln, 0);
-    log_write(&sc, &ln);
-    return 0;
+    Call c;
+    call_begin(&c, "RasHangUpA");
+    log_handle(&c.ln, "conn", (ULONG_PTR)conn);
+    return call_end_decimal(&c, 0);
 }
 
 extern "C" DWORD WINAPI RasEnumConnectionsA(LPRASCONNA conns, LPDWORD lpcb, LPDWORD count)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "RasEnumConnectionsA");
-    log_pointer(&ln, "conns", conns);
-    if (lpcb)
-        log_decimal(&ln, "cb", *lpcb);
-    else
-        log_text(&ln, " cb=(null)");
-    log_pointer(&ln, "count", count);
-    log_result_decimal(&ln, 0);
-    log_write(&sc, &ln);
-    return 0;
+    Call c;
+    call_begin(&c, "RasEnumConnectionsA");
+    log_pointer(&c.ln, "conns", conns);
+    log_decimal_at(&c.ln, "cb", lpcb);
+    log_pointer(&c.ln, "count", count);
+    return call_end_decimal(&c, 0);
 }
 
 extern "C" DWORD WINAPI RasEditPhonebookEntryA(HWND owner, LPCSTR phonebook, LPCSTR entry)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "RasEditPhonebookEntryA");
-    log_pointer(&ln, "owner", owner);
-    log_string(&ln, "phonebook", phonebook);
-    log_string(&ln, "entry", entry);
-    log_result_decimal(&ln, 0);
-    log_write(&sc, &ln);
-    return 0;
+    Call c;
+    call_begin(&c, "RasEditPhonebookEntryA");
+    log_pointer(&c.ln, "owner", owner);
+    log_string(&c.ln, "phonebook", phonebook);
+    log_string(&c.ln, "entry", entry);
+    return call_end_decimal(&c, 0);
 }
 
 extern "C" DWORD WINAPI RasCreatePhonebookEntryA(HWND owner, LPCSTR phonebook)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "RasCreatePhonebookEntryA");
-    log_pointer(&ln, "owner", owner);
-    log_string(&ln, "phonebook", phonebook);
-    log_result_decimal(&ln, 0);
-    log_write(&sc, &ln);
-    return 0;
+    Call c;
+    call_begin(&c, "RasCreatePhonebookEntryA");
+    log_pointer(&c.ln, "owner", owner);
+    log_string(&c.ln, "phonebook", phonebook);
+    return call_end_decimal(&c, 0);
 }

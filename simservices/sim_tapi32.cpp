@@ -33,37 +33,35 @@ extern "C" LONG WINAPI lineInitialize(LPHLINEAPP lphLineApp, HINSTANCE instance,
                                       LINECALLBACK callback, LPCSTR app,
                                       LPDWORD lpdwNumDevs)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "lineInitialize");
-    log_pointer(&ln, "instance", (const void *)instance);
-    log_pointer(&ln, "callback", (const void *)callback);
-    log_string(&ln, "app", app);
+    Call c;
+    call_begin(&c, "lineInitialize");
+    log_pointer(&c.ln, "instance", (const void *)instance);
+    log_pointer(&c.ln, "callback", (const void *)callback);
+    log_string(&c.ln, "app", app);
 
-    DWORD result = scenario_number_or(&sc, kTapi, "InitResult", 0);
+    DWORD result = scenario_number_or(&c.sc, kTapi, "InitResult", 0);
     bool counted = false;
     if (result == 0) {
         if (!lphLineApp || !lpdwNumDevs) {
             result = LINEERR_INVALPOINTER;
         } else {
             *lphLineApp = kLineApp;
-            *lpdwNumDevs = device_count(&sc);
+            *lpdwNumDevs = device_count(&c.sc);
             counted = true;
         }
     } else {
         // Failure leaves the caller's values alone unless told otherwise.
         DWORD n;
-        if (lpdwNumDevs && scenario_number(&sc, kTapi, "CountOnFailure", &n)) {
+        if (lpdwNumDevs && scenario_number(&c.sc, kTapi, "CountOnFailure", &n)) {
             *lpdwNumDevs = n;
             counted = true;
         }
     }
 
-    log_result_code(&ln, result);
+    log_result_code(&c.ln, result);
     if (counted)
-        log_decimal(&ln, "devices", *lpdwNumDevs);
-    log_write(&sc, &ln);
+        log_decimal(&c.ln, "devices", *lpdwNumDevs);
+    log_write(&c.sc, &c.ln);
     return (LONG)result;
 }
 
@@ -71,29 +69,27 @@ extern "C" LONG WINAPI lineNegotiateAPIVersion(HLINEAPP, DWORD device, DWORD low
                                                DWORD high, LPDWORD lpdwAPIVersion,
                                                LPLINEEXTENSIONID extension)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "lineNegotiateAPIVersion");
-    log_decimal(&ln, "device", device);
-    log_code(&ln, "low", low);
-    log_code(&ln, "high", high);
+    Call c;
+    call_begin(&c, "lineNegotiateAPIVersion");
+    log_decimal(&c.ln, "device", device);
+    log_code(&c.ln, "low", low);
+    log_code(&c.ln, "high", high);
 
     char section[32];
     device_section(section, sizeof section, device);
     DWORD result;
     bool written = false;
-    if (device >= device_count(&sc)) {
+    if (device >= device_count(&c.sc)) {
         result = LINEERR_BADDEVICEID;
     } else {
-        result = scenario_number_or(&sc, section, "Negotiate", 0);
+        result = scenario_number_or(&c.sc, section, "Negotiate", 0);
         if (result == 0) {
             if (!lpdwAPIVersion) {
                 result = LINEERR_INVALPOINTER;
             } else {
                 // Deliberately not checked against low..high: a test may
                 // want a service that answers outside the range asked for.
-                *lpdwAPIVersion = scenario_number_or(&sc, section, "Version", 0x00020000);
+                *lpdwAPIVersion = scenario_number_or(&c.sc, section, "Version", 0x00020000);
                 if (extension)
                     memset(extension, 0, sizeof *extension);
                 written = true;
@@ -101,10 +97,10 @@ extern "C" LONG WINAPI lineNegotiateAPIVersion(HLINEAPP, DWORD device, DWORD low
         }
     }
 
-    log_result_code(&ln, result);
+    log_result_code(&c.ln, result);
     if (written)
-        log_code(&ln, "version", *lpdwAPIVersion);
-    log_write(&sc, &ln);
+        log_code(&c.ln, "version", *lpdwAPIVersion);
+    log_write(&c.sc, &c.ln);
     return (LONG)result;
 }
 
@@ -161,63 +157,51 @@ static void fill_caps(const Scenario *sc, const char *section, DWORD device,
 extern "C" LONG WINAPI lineGetDevCaps(HLINEAPP, DWORD device, DWORD version, DWORD ext,
                                       LPLINEDEVCAPS caps)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "lineGetDevCaps");
-    log_decimal(&ln, "device", device);
-    log_code(&ln, "version", version);
-    log_code(&ln, "ext", ext);
+    Call c;
+    call_begin(&c, "lineGetDevCaps");
+    log_decimal(&c.ln, "device", device);
+    log_code(&c.ln, "version", version);
+    log_code(&c.ln, "ext", ext);
     if (caps)
-        log_decimal(&ln, "total", caps->dwTotalSize);
+        log_decimal(&c.ln, "total", caps->dwTotalSize);
     else
-        log_text(&ln, " total=(null)");
+        log_text(&c.ln, " total=(null)");
 
     char section[32];
     device_section(section, sizeof section, device);
     DWORD result;
-    if (device >= device_count(&sc)) {
+    if (device >= device_count(&c.sc)) {
         result = LINEERR_BADDEVICEID;
     } else {
-        result = scenario_number_or(&sc, section, "Caps", 0);
+        result = scenario_number_or(&c.sc, section, "Caps", 0);
         if (result == 0) {
             if (!caps)
                 result = LINEERR_INVALPOINTER;
             else if (caps->dwTotalSize < kFixedSize)
                 result = LINEERR_STRUCTURETOOSMALL;
             else
-                fill_caps(&sc, section, device, caps);
+                fill_caps(&c.sc, section, device, caps);
         }
     }
 
-    log_result_code(&ln, result);
-    log_write(&sc, &ln);
-    return (LONG)result;
+    return (LONG)call_end_code(&c, result);
 }
 
 extern "C" LONG WINAPI lineShutdown(HLINEAPP app)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "lineShutdown");
-    log_handle(&ln, "app", (ULONG_PTR)app);
-    log_result_code(&ln, 0);
-    log_write(&sc, &ln);
-    return 0;
+    Call c;
+    call_begin(&c, "lineShutdown");
+    log_handle(&c.ln, "app", (ULONG_PTR)app);
+    return call_end_code(&c, 0);
 }
 
 // Never shows anything: tests run without a desktop.
 extern "C" LONG WINAPI lineConfigDialog(DWORD device, HWND owner, LPCSTR deviceClass)
 {
-    Scenario sc;
-    scenario_open(&sc);
-    LogLine ln;
-    log_begin(&ln, "lineConfigDialog");
-    log_decimal(&ln, "device", device);
-    log_pointer(&ln, "owner", owner);
-    log_string(&ln, "class", deviceClass);
-    log_result_code(&ln, 0);
-    log_write(&sc, &ln);
-    return 0;
+    Call c;
+    call_begin(&c, "lineConfigDialog");
+    log_decimal(&c.ln, "device", device);
+    log_pointer(&c.ln, "owner", owner);
+    log_string(&c.ln, "class", deviceClass);
+    return call_end_code(&c, 0);
 }
