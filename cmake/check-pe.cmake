@@ -3,6 +3,7 @@ cmake_minimum_required(VERSION 3.21)
 #   -DOBJDUMP= -DFILE= -DFORMAT=pei-i386|pei-x86-64 -DALLOWED_DLLS=a;b
 #   [-DSUBSYSTEM="Windows GUI"] [-DEXPORTS=Name@ordinal;...] [-DARCH=x86|x64]
 #   [-DPOPS8=Name;...]   exports whose code must end in `ret $0x8` (stdcall)
+#   [-DMAX_BYTES=n]      the file's size limit
 execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${FILE}")
@@ -78,7 +79,13 @@ foreach(name IN LISTS POPS8)
   endif()
 endforeach()
 
+# Installers carry these files.
+file(SIZE ${FILE} size)
+if(MAX_BYTES AND size GREATER MAX_BYTES)
+  string(APPEND failures "\n  ${size} bytes, more than ${MAX_BYTES}")
+endif()
+
 if(failures)
   message(FATAL_ERROR "${FILE}:${failures}")
 endif()
-message(STATUS "${FILE}: ${FORMAT}, imports ${imports}, pops 8: ${POPS8}")
+message(STATUS "${FILE}: ${FORMAT}, ${size} bytes, imports ${imports}, pops 8: ${POPS8}")
