@@ -3,22 +3,67 @@
 #include <stdlib.h>
 #include <string.h>
 
-// Marks "key absent": an INI value cannot hold a control character.
-static const char kAbsent[] = "\x01";
+// One copy per process is enough: the services answer one call at a time.
+static char ScenarioText[1 << 20];
+
+static void read_scenario(Scenario *sc)
+{
+    sc->text = ScenarioText;
+    sc->length = 0;
+    HANDLE h = CreateFileA(sc->path, GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    DWORD got = 0;
+    while (sc->length < sizeof ScenarioText &&
+           ReadFile(h, ScenarioText + sc->length, sizeof ScenarioText - sc->length, &got, NULL) &&
+           got > 0)
+        sc->length += got;
+    CloseHandle(h);
+}
 
 void scenario_open(Scenario *sc)
 {
     sc->set = false;
     sc->path[0] = '\0';
+    sc->text = ScenarioText;
+    sc->length = 0;
+    sc->log = false;
     DWORD n = GetEnvironmentVariableA("SIMSERVICE_SCENARIO", sc->path, sizeof sc->path);
     if (n == 0 || n >= sizeof sc->path) {
         sc->path[0] = '\0';
         return;
     }
     sc->set = true;
-    // The profile cache trusts the file time, which may not change between
-    // two quick rewrites by a test: flush it so the file is read again.
-    WritePrivateProfileStringA(NULL, NULL, NULL, sc->path);
+    read_scenario(sc);
+    sc->log = scenario_number_or(sc, "sim", "Log", 1) != 0;
+}
+
+static bool is_blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+static void trim(const char **begin, const char **end)
+{
+    while (*begin < *end && is_blank(**begin))
+        (*begin)++;
+    while (*end > *begin && is_blank((*end)[-1]))
+        (*end)--;
+}
+
+static char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
+static bool same_name(const char *begin, const char *end, const char *name)
+{
+    for (; begin < end; begin++, name++)
+        if (!*name || lower(*begin) != lower(*name))
+            return false;
+    return *name == '\0';
 }
 
 bool scenario_string(const Scenario *sc, const char *section, const char *key,
@@ -29,13 +74,45 @@ bool scenario_string(const Scenario *sc, const char *section, const char *key,
     buf[0] = '\0';
     if (!sc->set)
         return false;
-    GetPrivateProfileStringA(section, key, kAbsent, buf, size, sc->path);
-    buf[size - 1] = '\0';
-    if (strcmp(buf, kAbsent) == 0) {
-        buf[0] = '\0';
-        return false;
+    const char *p = sc->text, *end = sc->text + sc->length;
+    bool inside = false;
+    while (p < end) {
+        const char *eol = (const char *)memchr(p, '\n', (size_t)(end - p));
+        if (!eol)
+            eol = end;
+        const char *a = p, *b = eol;
+        p = eol + 1;
+        trim(&a, &b);
+        if (a == b || *a == ';')
+            continue;
+        if (*a == '[') {
+            const char *close = (const char *)memchr(a, ']', (size_t)(b - a));
+            const char *name = a + 1, *nameEnd = close ? close : b;
+            trim(&name, &nameEnd);
+            inside = same_name(name, nameEnd, section);
+            continue;
+        }
+        const char *equals = (const char *)memchr(a, '=', (size_t)(b - a));
+        if (!inside || !equals)
+            continue;
+        const char *k = a, *kEnd = equals;
+        trim(&k, &kEnd);
+        if (!same_name(k, kEnd, key))
+            continue;
+        const char *v = equals + 1;
+        trim(&v, &b);
+        if (b - v >= 2 && (*v == '"' || *v == '\'') && b[-1] == *v) {
+            v++;
+            b--;
+        }
+        size_t len = (size_t)(b - v);
+        if (len > size - 1)
+            len = size - 1;
+        memcpy(buf, v, len);
+        buf[len] = '\0';
+        return true;
     }
-    return true;
+    return false;
 }
 
 void scenario_key(char *buf, size_t size, const char *prefix, DWORD n)
@@ -186,7 +263,7 @@ void log_result_code(LogLine *ln, DWORD result)
 
 void log_write(const Scenario *sc, LogLine *ln)
 {
-    if (!sc->set)
+    if (!sc->set || !sc->log)
         return;
     char path[sizeof sc->path + 4];
     size_t n = strlen(sc->path);

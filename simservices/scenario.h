@@ -1,16 +1,22 @@
 // Scenario and call log shared by the simulated rasapi32.dll and Tapi32.dll.
 //
-// SIMSERVICE_SCENARIO names an INI file (give a full path: a bare name would
-// be looked up in the Windows folder). It is read afresh at every call, so a
-// test may rewrite it between calls. Unset variable or missing file: empty
-// phonebook, no telephony device, every call succeeds.
+// SIMSERVICE_SCENARIO names an INI file by its full path. It is read afresh
+// at every call, so a test may rewrite it between calls. Unset variable or
+// missing file: empty phonebook, no telephony device, every call succeeds.
+// Keys are looked up as the profile service does (names without regard to
+// case, blanks around names and values dropped, one pair of quotes around a
+// value removed, the first of repeated keys), but in a copy of the file read
+// once per call: the service re-parses a file written in the last seconds
+// on every lookup, which made a campaign of thousands of scenarios crawl.
+// Only the first MiB of the file counts.
 //
 // Numbers in the file are read with strtol/strtoul base 0 as 32-bit values
 // (632, 0x80000042 and -1 all work); a value that is not a number counts as
 // absent.
 //
 // While SIMSERVICE_SCENARIO is set, every call appends one line, ended by
-// CR LF, to "<scenario path>.log":
+// CR LF, to "<scenario path>.log", unless the scenario says [sim] Log=0
+// (a campaign of thousands of scenarios that reads no log saves the time):
 //
 //   Name arg=value ... -> result [out=value ...]
 //
@@ -52,9 +58,12 @@
 struct Scenario {
     bool set;            // SIMSERVICE_SCENARIO is set (and fits)
     char path[1024];
+    const char *text;    // the file as read by scenario_open (one per process)
+    DWORD length;
+    bool log;            // calls are logged
 };
 
-// Reads SIMSERVICE_SCENARIO and drops any cached copy of the file.
+// Reads SIMSERVICE_SCENARIO and the file it names.
 void scenario_open(Scenario *sc);
 
 // Copies the value of [section] key into buf (always terminated, cut to

@@ -2,12 +2,15 @@
 // scenario's [ras] section, with knobs that make it misbehave on purpose.
 //
 //   Entries=N, Entry1..EntryN   the phonebook
-//   AcceptSizes=532,264,28      record sizes taken; others get SizeError (632)
+//   AcceptSizes=532,264,28      record sizes taken; others get SizeError (632),
+//   SizeError.<size>=code       or this code for that record size
 //   EnumResult=code             returned at once once the size is accepted
 //   ReportCount=n               entry count reported instead of N
 //   Unterminated=k              record k's name fills its field, no zero
 //   WriteSize=n                 first record's dwSize after filling
-//   ErrorText.<code>=text       RasGetErrorStringA; none gives 87
+//   ErrorText.<code>=text       RasGetErrorStringA (up to 4095 characters); none
+//                               gives 87
+//   ErrorTextUnterminated=1     the text fills the caller's buffer, no zero
 //   ErrorStringResult=code      RasGetErrorStringA returns it, writes nothing
 #include <windows.h>
 #include <ras.h>
@@ -120,7 +123,10 @@ extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
     if (!lpcb || !lpcEntries) {
         result = kInvalidParameter;
     } else if (buf && (!readable || stride < sizeof(DWORD) + 1 || !size_accepted(&c.sc, stride))) {
-        result = scenario_number_or(&c.sc, kRas, "SizeError", kInvalidSize);
+        char key[32];
+        scenario_key(key, sizeof key, "SizeError.", stride);
+        if (!scenario_number(&c.sc, kRas, key, &result))
+            result = scenario_number_or(&c.sc, kRas, "SizeError", kInvalidSize);
     } else if (scenario_number(&c.sc, kRas, "EnumResult", &forced)) {
         result = forced;
     } else {
@@ -173,11 +179,17 @@ extern "C" DWORD WINAPI RasGetErrorStringA(UINT code, LPSTR buf, DWORD size)
     DWORD result;
     char key[32];
     scenario_key(key, sizeof key, "ErrorText.", code);
-    char text[1024];
+    char text[4096];
     if (scenario_number(&c.sc, kRas, "ErrorStringResult", &result)) {
         // Forced result: nothing written.
     } else if (!scenario_string(&c.sc, kRas, key, text, sizeof text) || !buf || size == 0) {
         result = kInvalidParameter;
+    } else if (scenario_number_or(&c.sc, kRas, "ErrorTextUnterminated", 0)) {
+        // As much of the text as the buffer holds, and no zero after it.
+        size_t len = strlen(text);
+        for (DWORD i = 0; i < size; i++)
+            buf[i] = len ? text[i % len] : 'X';
+        result = 0;
     } else {
         size_t len = strlen(text);
         if (len > size - 1)

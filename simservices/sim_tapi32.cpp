@@ -3,7 +3,8 @@
 //
 //   [tapi]      InitResult, Devices, CountOnFailure
 //   [device<i>] Negotiate, Version, Caps, MediaModes, Name, NameSize,
-//               NameOffset, NameBytes
+//               NameOffset, NameBytes; TotalSize, UsedSize, NeededSize
+//               replace what the block's header says after the fill
 // A device number at or past Devices gets LINEERR_BADDEVICEID.
 #include <windows.h>
 #include <tapi.h>
@@ -152,6 +153,10 @@ static void fill_caps(const Scenario *sc, const char *section, DWORD device,
     caps->dwStringFormat = STRINGFORMAT_ASCII;
     caps->dwNumAddresses = 1;
     caps->dwMediaModes = scenario_number_or(sc, section, "MediaModes", LINEMEDIAMODE_DATAMODEM);
+    // A service may misreport its block's sizes.
+    scenario_number(sc, section, "TotalSize", &caps->dwTotalSize);
+    scenario_number(sc, section, "UsedSize", &caps->dwUsedSize);
+    scenario_number(sc, section, "NeededSize", &caps->dwNeededSize);
 }
 
 extern "C" LONG WINAPI lineGetDevCaps(HLINEAPP, DWORD device, DWORD version, DWORD ext,

@@ -4,6 +4,7 @@ namespace {
 
 HHOOK Hook;
 PickerAction Action;
+int Item;
 PickerSeen Observed;
 HWND Dialog;
 
@@ -59,6 +60,10 @@ void Act(HWND dialog)
         SendMessageA(list, LB_SETCURSEL, 1, 0);
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         break;
+    case PickerAction::SelectItemThenOk:
+        SendMessageA(list, LB_SETCURSEL, Item, 0);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        break;
     case PickerAction::DoubleClickThenCancel:
         // Were the double click to close the dialog, Cancel would come too late.
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1000, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
@@ -67,6 +72,7 @@ void Act(HWND dialog)
     case PickerAction::RefuseToCreate:
         break;
     }
+    Observed.chosen = SendMessageA(list, LB_GETCURSEL, 0, 0);
 }
 
 LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
@@ -88,9 +94,10 @@ LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-PickerDriver::PickerDriver(PickerAction action)
+PickerDriver::PickerDriver(PickerAction action, int item)
 {
     Action = action;
+    Item = item;
     Observed = PickerSeen();
     Dialog = nullptr;
     Hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());

@@ -14,6 +14,7 @@ enum class PickerAction {
     Enter,
     Escape,
     SelectSecondThenOk,
+    SelectItemThenOk,   // the item given to the constructor, which may not exist
     DoubleClickThenCancel,
     RefuseToCreate,   // the dialog's window creation fails
 };
@@ -23,6 +24,7 @@ struct PickerSeen {
     std::string caption;
     std::vector<std::string> items;
     LRESULT selected = LB_ERR;
+    LRESULT chosen = LB_ERR;   // the selection once the driver acted
     bool topmost = false;
     std::string okText, cancelText;
 };
@@ -30,7 +32,7 @@ struct PickerSeen {
 // Installs the hook for one call; the destructor removes it.
 class PickerDriver {
 public:
-    explicit PickerDriver(PickerAction action);
+    explicit PickerDriver(PickerAction action, int item = 0);
     ~PickerDriver();
     const PickerSeen &Seen() const;
 };

@@ -1,0 +1,143 @@
+// The limits the hostile campaign draws around, pinned down one by one:
+// error texts at the report's 1023 characters (long, unterminated, from the
+// message table with inserts and escapes) and capability blocks whose header
+// misstates how much of them was filled.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tapi.h>
+
+#include <string>
+
+#include "dialkit_host.h"
+#include "picker_driver.h"
+#include "test_files.h"
+
+namespace {
+
+constexpr size_t ReportRoom = 1023;
+
+std::string Hex(DWORD value)
+{
+    char text[16];
+    wsprintfA(text, "0x%08lX", value);
+    return text;
+}
+
+// The stand-in's own text for `id`, read from its message table as data.
+std::string MessageText(DWORD id)
+{
+    std::string path = ProgramFolder() + "..\\sim\\full\\Tapi32.dll";
+    HMODULE table = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char *text = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             table, id, 0, reinterpret_cast<char *>(&text), 0, nullptr);
+    std::string message = n ? std::string(text, n) : "(none)";
+    LocalFree(text);
+    FreeLibrary(table);
+    return message;
+}
+
+TEST(ServiceLimits, TelephonyMessagesAreCutOrReplacedAtTheReportsEnd)
+{
+    const std::string prefix = "TAPI ERROR : ";
+    static const struct {
+        DWORD code, id;
+        size_t messageLength;   // with its CR LF
+        bool shown;             // false: the fallback text
+    } cases[] = {
+        {0x80000050, 0xE050, 1021, true},  {0x80000051, 0xE051, 1022, true},
+        {0x80000052, 0xE052, 1023, true},
+        // Longer than the 1024-byte buffer it is formatted into.
+        {0x80000053, 0xE053, 1024, false}, {0x80000054, 0xE054, 2000, false},
+        {0x90000050, 0xF050, 1500, false},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", "[tapi]\r\nDevices=1\r\n[device0]\r\nCaps=" + Hex(c.code) + "\r\n");
+        std::string message = MessageText(c.id);
+        ASSERT_EQ(message.size(), c.messageLength) << Hex(c.code);
+        CallerBuffer list, report;
+        EXPECT_EQ(TheDialkit().ListTAPIModems(list.bytes, report.bytes), static_cast<int>(c.code));
+        std::string expected = c.shown ? (prefix + message).substr(0, ReportRoom)
+                                       : prefix + " Unknown error code - " +
+                                             std::to_string(static_cast<LONG>(c.code));
+        EXPECT_EQ(report.Text(), expected) << Hex(c.code);
+    }
+}
+
+TEST(ServiceLimits, TelephonyMessagesWithInsertsAndEscapes)
+{
+    static const struct {
+        DWORD code;
+        const char *text;   // nullptr: the fallback
+    } cases[] = {
+        {0x80000055, nullptr},  // inserts, formatted without arguments
+        {0x80000058, nullptr},  // nothing but an insert
+        {0x80000059, nullptr},  // insert 99
+        {0x80000057, nullptr},  // "%0": no text at all
+        {0x80000056, "Simulated line error at 100% \r\n with a tab\tand a return\r and no line end."},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", "[tapi]\r\nDevices=1\r\n[device0]\r\nCaps=" + Hex(c.code) + "\r\n");
+        CallerBuffer list, report;
+        EXPECT_EQ(TheDialkit().ListTAPIModems(list.bytes, report.bytes), static_cast<int>(c.code));
+        std::string expected = c.text ? c.text
+                                      : " Unknown error code - " + std::to_string(static_cast<LONG>(c.code));
+        EXPECT_EQ(report.Text(), "TAPI ERROR : " + expected) << Hex(c.code);
+    }
+}
+
+TEST(ServiceLimits, PhonebookErrorTextsOfAnyLength)
+{
+    const std::string prefix = "RAS ERROR : ";
+    for (size_t length : {0u, 1u, 1010u, 1011u, 1012u, 1023u, 1024u, 2000u}) {
+        for (bool terminated : {true, false}) {
+            std::string text;
+            for (size_t i = 0; i < length; i++)
+                text += static_cast<char>('a' + i % 26);
+            UseServices("full", "[ras]\r\nEnumResult=5\r\nErrorText.5=" + text + "\r\n" +
+                                    (terminated ? "" : "ErrorTextUnterminated=1\r\n"));
+            CallerBuffer list, report;
+            EXPECT_EQ(TheDialkit().ListRASConnections(list.bytes, report.bytes), 5);
+            // Unterminated, the service repeats its text to the end of the room
+            // it was given (1023 bytes), an empty one as "X".
+            std::string shown = text;
+            if (!terminated) {
+                shown.clear();
+                for (size_t i = 0; i < ReportRoom; i++)
+                    shown += length ? text[i % length] : 'X';
+            }
+            std::string expected = shown.empty() ? prefix + " Unknown error code - 5"
+                                                 : (prefix + shown).substr(0, ReportRoom);
+            EXPECT_EQ(report.Text(), expected) << length << (terminated ? "" : " unterminated");
+            EXPECT_TRUE(list.Untouched());
+        }
+    }
+}
+
+// The name is read only inside what the header says was filled.
+TEST(ServiceLimits, CapabilityHeadersThatMisstateTheirSize)
+{
+    const DWORD name = sizeof(LINEDEVCAPS);
+    static const struct {
+        const char *what;
+        std::string header;
+        std::vector<std::string> items;
+    } cases[] = {
+        {"used size cuts the name", "UsedSize=" + std::to_string(name + 4), {"ABCD"}},
+        {"total size cuts the name", "TotalSize=" + std::to_string(name + 6) + "\r\nUsedSize=0", {"ABCDEF"}},
+        {"used size ends before the name", "UsedSize=" + std::to_string(name), {}},
+        {"no used size: the whole block", "UsedSize=0", {"ABCDEFGHIJ"}},
+        {"sizes beyond the block", "TotalSize=0xFFFFFFFF\r\nUsedSize=0xFFFFFFFF", {"ABCDEFGHIJ"}},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", "[tapi]\r\nDevices=1\r\n[device0]\r\nName=ABCDEFGHIJ\r\n" + c.header + "\r\n");
+        CallerBuffer list, report;
+        PickerDriver driver(PickerAction::Cancel);
+        EXPECT_EQ(TheDialkit().ListTAPIModems(list.bytes, report.bytes), 1) << c.what;
+        EXPECT_EQ(driver.Seen().items, c.items) << c.what;
+    }
+}
+
+} // namespace
