@@ -1,7 +1,13 @@
 // Dialkit's frame: its exports, and the binding of the two services.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <string>
+#include <vector>
+
 #include "dialkit_host.h"
+#include "test_files.h"
 
 namespace {
 
@@ -106,6 +112,69 @@ TEST_F(Binding, ListFunctionsReleaseTheHostsBinding)
     EXPECT_EQ(kit.ListRASConnections(list.bytes, report.bytes), 0);
     EXPECT_EQ(ServiceCalls("RasEnumEntriesA").size(), 2u);
     EXPECT_FALSE(ModuleLoaded("rasapi32.dll"));
+}
+
+// A stand-in that lacks an entry point (a load that picks it up answers 20),
+// planted where the loader's default search would find it first: beside the
+// host and in the current folder.
+class PlantedLibraries : public Binding {
+protected:
+    void SetUp() override
+    {
+        Binding::SetUp();
+        GetCurrentDirectoryA(MAX_PATH, previousFolder);
+        std::string current = MakeScratchFolder("kit-planted");
+        for (const Service &s : Services) {
+            std::string partial = ProgramFolder() + "..\\sim\\" + s.lackingVariant + "\\" + s.file;
+            for (const std::string &folder : {ProgramFolder(), current}) {
+                planted.push_back(folder + s.file);
+                ASSERT_TRUE(CopyFileA(partial.c_str(), planted.back().c_str(), FALSE))
+                    << planted.back();
+            }
+        }
+        ASSERT_TRUE(SetCurrentDirectoryA(current.c_str()));
+    }
+    void TearDown() override
+    {
+        Binding::TearDown();
+        SetCurrentDirectoryA(previousFolder);
+        for (const std::string &file : planted)
+            DeleteFileA(file.c_str());
+    }
+    char previousFolder[MAX_PATH] = {};
+    std::vector<std::string> planted;
+};
+
+TEST_F(PlantedLibraries, AreNeverBoundTheSystemFoldersAre)
+{
+    UseServices("full", "[ras]\r\nEntries=1\r\nEntry1=Office\r\n");
+    for (const Service &s : Services) {
+        INT_PTR handle = (kit.*s.load)();
+        EXPECT_NE(handle, 20) << s.name << ": a planted copy was bound";
+        ASSERT_GE(static_cast<UINT_PTR>(handle), 32u) << s.name;
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(reinterpret_cast<HMODULE>(handle), path, MAX_PATH);
+        EXPECT_EQ(_stricmp(path, (SystemFolder() + s.file).c_str()), 0)
+            << s.name << " bound from " << path;
+        EXPECT_EQ((kit.*s.unload)(), 0) << s.name;
+    }
+    CallerBuffer list, report;
+    EXPECT_EQ(kit.ListRASConnections(list.bytes, report.bytes), 0);
+    EXPECT_EQ(list.Text(), "Office\n");
+}
+
+TEST_F(PlantedLibraries, WithoutTheSystemFoldersTheServiceIsMissing)
+{
+    UseServices("none", "");
+    for (const Service &s : Services) {
+        EXPECT_EQ((kit.*s.load)(), 0) << s.name;
+        EXPECT_FALSE(ModuleLoaded(s.file)) << s.name;
+        EXPECT_EQ((kit.*s.unload)(), 0) << s.name;
+    }
+    CallerBuffer list, report;
+    EXPECT_EQ(kit.ListRASConnections(list.bytes, report.bytes), -1);
+    EXPECT_EQ(kit.ListTAPIModems(list.bytes, report.bytes), -1);
+    EXPECT_TRUE(list.Untouched() && report.Untouched());
 }
 
 } // namespace
