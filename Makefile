@@ -1,6 +1,6 @@
 # The two set-up commands: `make demo` (the main job) and `make test`.
 # Each installs what is missing, builds both architectures and runs.
-.PHONY: demo test build setup bench clean
+.PHONY: demo test fuzz build setup bench clean
 
 demo: build
 	sh demo/run-demo.sh build/x64
@@ -8,6 +8,11 @@ demo: build
 test: build
 	ctest --preset x86
 	ctest --preset x64
+
+# The long campaign: 100,000 hostile-service scenarios, 1,000 random merges
+# and the hostile profiles' long cases (see the README, "Hostile input").
+fuzz: build
+	KIT_CAMPAIGN=long ctest --preset x64 -R '^(dialkit_campaign|hostile_profiles|profmerge_random)$$'
 
 bench: build
 	sh bench/run-bench.sh build/x64

@@ -33,15 +33,14 @@ void MergeLine(const char *section, char *line, const char *target)
     *equals = '\0';
     const char *key = line;
     const char *value = equals + 1;
+    size_t keyLength = (size_t)(equals - line);
     size_t valueLength = strlen(value);
-    if (valueLength == 0)
+    if (valueLength == 0 || valueLength > MaxProfileString || keyLength > MaxProfileString)
         return;
 
     // The target value is read with room for one character more than the
     // source value: a longer one differs anyway, so it is compared whole
     // without being read whole, in a single read.
-    if (valueLength > MaxProfileRead - 2)
-        return;
     DWORD size = (DWORD)valueLength + 2;
     char *current = (char *)calloc((size_t)size + 1, 1);
     if (!current)
@@ -96,6 +95,8 @@ void MergeProfiles(const char *source, const char *target)
     if (!names)
         return;
     for (char *name = names; name < names + namesLength && *name; name += strlen(name) + 1) {
+        if (strlen(name) > MaxProfileString)
+            continue;
         DWORD textLength;
         char *text = ReadProfileList(ProfileRead::Section, name, source, &textLength);
         if (!text)

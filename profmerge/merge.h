@@ -21,6 +21,11 @@ char *ReadProfileList(ProfileRead what, const char *section, const char *file, D
 // keeps a merge of thousands of entries close to the bare service calls;
 // small first reads cost a quarter more there.
 constexpr DWORD ProfileProbeSize = 64u << 10;
+// The longest section name, key or value the profile service's ANSI calls
+// carry: each becomes a counted wide string of at most 65,535 bytes with its
+// terminator. A longer one reached the target empty or as stray bytes (under
+// Wine), overwriting what it held, so such entries are left alone.
+constexpr size_t MaxProfileString = 32766;
 // Bounds the growth, so a misbehaving service can neither loop us forever
 // nor overflow a size.
 constexpr DWORD MaxProfileRead = 64u << 20;

@@ -159,7 +159,13 @@ void CheckEntries(const char *where, const std::vector<std::string> &entries, bo
 {
     for (const std::string &e : entries) {
         if (plain ? !PlainName(e) : HasFiller(e)) {
-            Broken(where, "entry read outside the names", e.substr(0, 40));
+            std::string bytes;
+            for (unsigned char c : e.substr(0, 16)) {
+                char hex[4];
+                snprintf(hex, sizeof hex, "%02X ", c);
+                bytes += hex;
+            }
+            Broken(where, "entry read outside the names", bytes);
             return;
         }
     }
@@ -231,7 +237,10 @@ void CheckModems(const HostileScenario &s, int result, const GuardedBuffer &list
         if (f.plainNames && seen.items.size() > f.possibleEntries)
             Broken(where, "entry from outside the capability block",
                    std::to_string(seen.items.size()) + " items");
-        CheckEntries(where, seen.items, f.plainNames);
+        // Header fields hold any byte, fillers included: names read there are
+        // not checked.
+        if (f.plainNames)
+            CheckEntries(where, seen.items, true);
         // An item that does not exist leaves the selection as it was.
         size_t chosen = static_cast<size_t>(seen.chosen);
         if (f.action == PickerAction::Cancel)
@@ -249,7 +258,8 @@ void CheckModems(const HostileScenario &s, int result, const GuardedBuffer &list
     std::vector<std::string> entries;
     if (!ParseList(where, list, &entries))
         return;
-    CheckEntries(where, entries, f.plainNames);
+    if (f.plainNames)
+        CheckEntries(where, entries, true);
     if (f.plainNames && entries.size() > f.possibleEntries)
         Broken(where, "entry from outside the capability block",
                std::to_string(entries.size()) + " entries, " + std::to_string(f.possibleEntries) +

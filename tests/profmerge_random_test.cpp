@@ -1,5 +1,6 @@
 // profmerge.exe against an independent model of the merge rule, on random
-// profiles (fixed seed, bounded count).
+// profiles (fixed seed, bounded count): 200 source/target pairs, 1,000 in
+// the long campaign (KIT_CAMPAIGN=long).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -133,7 +134,10 @@ TEST(ProfmergeRandom, MatchesTheModelAndLosesNothing)
     const char *const sectionNames[] = {"Setup", "Modem", "Dial", "Paths", "Options", "Net"};
     const char *const keyNames[] = {"Name", "Port", "Speed", "Init", "Dir", "Mode", "Flag", "Count"};
 
-    for (int round = 0; round < 200; round++) {
+    char mode[16] = {};
+    GetEnvironmentVariableA("KIT_CAMPAIGN", mode, sizeof mode);
+    const int rounds = strcmp(mode, "long") == 0 ? 1000 : 200;
+    for (int round = 0; round < rounds; round++) {
         SCOPED_TRACE(testing::Message() << "round " << round);
         Profile source, target;
         for (const char *name : sectionNames) {

@@ -28,7 +28,7 @@ struct TapiFacts {
     // Devices that can give an entry before the walk ends: data modems whose
     // name starts inside the capability block.
     DWORD possibleEntries = 0;
-    bool plainNames = true;
+    bool plainNames = true;         // no name can start in the block's header
     PickerAction action = PickerAction::Ok;
     int item = 0;
 };
