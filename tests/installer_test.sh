@@ -104,6 +104,7 @@ expect "Modem/Speed" "$(value Modem Speed)" 57600
 expect "Modem/Volume" "$(value Modem Volume)" 3
 expect "Setup/Language" "$(value Setup Language)" FRENCH
 expect "Setup/User" "$(value Setup User)" Marie
+expect "Setup/Directory" "$(value Setup Directory)" "C:\\Program Files\\Dialer"
 expect "Phonebook/Default" "$(value Phonebook Default)" "Office VPN"
 expect "merge in the log" "$(tr -d '\r' <"$log" 2>/dev/null | grep -c 'dialup.ini (exit code 0)$' || true)" 1
 
