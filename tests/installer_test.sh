@@ -55,7 +55,7 @@ printf '[Setup]\r\nLanguage=FRENCH\r\nUser=Marie\r\n[Modem]\r\nPort=COM1\r\nVolu
 set -- --choose "ISDN Terminal Adapter"
 [ "$case" = cancel ] && set -- --cancel
 if [ "$case" != no-modem ]; then
-  $WINE "$bin/pickeranswer.exe" "$@" --timeout 30000 >"$work/answer.txt" 2>&1 &
+  $WINE "$bin/pickeranswer.exe" "$@" --timeout 60000 >"$work/answer.txt" 2>&1 &
   answerer=$!
 fi
 # NSIS takes /D= unquoted and last, spaces included: word splitting turns
@@ -63,7 +63,10 @@ fi
 status=0
 timeout 120 $WINE "$installer" /S /D=$(windows_path "$work/Dialup Example") >"$work/installer.txt" 2>&1 || status=$?
 if [ "$case" != no-modem ]; then
-  wait $answerer || echo "pickeranswer exit code $?"
+  # With the installer gone there is nothing left to answer: a pickeranswer
+  # still waiting for the picker would only wait out its timeout.
+  kill $answerer 2>/dev/null || true
+  wait $answerer 2>/dev/null || true
   tr -d '\r' <"$work/answer.txt"
 fi
 
