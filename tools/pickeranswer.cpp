@@ -10,7 +10,8 @@
 // on screen, --settle MS after it appeared (default 0); --timeout bounds
 // the wait for the dialog and for it to close (default 60000).
 // Exit code: 0 when the dialog was answered and closed; 1 when it never
-// appeared; 2 when TEXT is not in the list; 3 when it did not close.
+// appeared; 2 when TEXT is not in the list (Cancel is pressed then); 3 when
+// it did not close.
 #include <windows.h>
 
 #include <stdio.h>
@@ -90,20 +91,25 @@ int main(int argc, char **argv)
 
     if (picture) {
         Sleep(settle);
-        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RedrawWindow(dialog, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         if (!SaveWindowPicture(dialog, picture))
             printf("could not save %s\n", picture);
     }
 
+    int result = 0;
     if (choose) {
         LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>(choose));
         if (index == LB_ERR) {
+            // Cancel rather than leave the installer waiting for a user.
             printf("no item %s\n", choose);
-            return 2;
+            cancel = true;
+            result = 2;
+        } else {
+            SendMessageA(list, LB_SETCURSEL, index, 0);
+            printf("selected: %s\n", choose);
         }
-        SendMessageA(list, LB_SETCURSEL, index, 0);
-        printf("selected: %s\n", choose);
     }
 
     // A click on the button, delivered by the dialog's own thread.
@@ -121,5 +127,5 @@ int main(int argc, char **argv)
         }
         Sleep(50);
     }
-    return 0;
+    return result;
 }
