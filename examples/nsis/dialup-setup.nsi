@@ -2,16 +2,21 @@
 ; lets the user pick a modem, merges its profile into the user's and records
 ; the modem there.
 ;
-;   makensis -DARCH=x86 -DKIT_BIN=<folder with Dialkit.dll and profmerge.exe> dialup-setup.nsi
-;   makensis -DARCH=x64 ...   (the 64-bit build of the kit)
+;   makensis -DARCH=x86 dialup-setup.nsi    (the x86 package's kit)
+;   makensis -DARCH=x64 dialup-setup.nsi    (the x64 package's kit)
 ;
-; Optional: -DOUTFILE=<installer.exe>. Run it with /S to install silently
-; (the picker still asks for the modem) and /D=<folder> to choose $INSTDIR.
+; Optional: -DKIT_BIN=<folder with Dialkit.dll and profmerge.exe> (default:
+; the package's bin folder) and -DOUTFILE=<installer.exe>. Run the installer
+; with /S to install silently (the picker still asks for the modem) and
+; /D=<folder> to choose $INSTDIR.
 
 Unicode true
 !include LogicLib.nsh
 !ifndef ARCH
   !define ARCH x86
+!endif
+!ifndef KIT_BIN
+  !define KIT_BIN "..\..\bin"
 !endif
 !ifndef OUTFILE
   !define OUTFILE "dialup-setup-${ARCH}.exe"
