@@ -4,13 +4,14 @@
 # would. Checks what the user saw, the merged profile and what the installer
 # recorded.
 #
-# Usage: installer_test.sh CASE INSTALLER BIN_DIR SIM_DIR
+# Usage: installer_test.sh CASE ARCH INSTALLER BIN_DIR SIM_DIR
 #   CASE  ok: choose an item and press OK; cancel: press Cancel;
 #         no-modem: no telephony device, so no picker.
+#   ARCH  x86 or x64, the installer's and the programs' in BIN_DIR.
 # Environment: WINE (the command that runs this build's programs) and
 # WINEPREFIX, whose wineserver is up (the test fixture).
 set -eu
-case=$1 installer=$2 bin=$3 sims=$4
+case=$1 arch=$2 installer=$3 bin=$4 sims=$5
 : "${WINE:?}" "${WINEPREFIX:?}"
 
 work=$WINEPREFIX-installer/$case
@@ -18,9 +19,13 @@ rm -rf "$work"
 mkdir -p "$work/Dialup Example"
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-# Dialkit binds the services from the system folder only; any name case of
-# Wine's own copies must go, or a lookup could still find them.
+# Dialkit binds the services from the system folder only (syswow64 for
+# x86 programs in a 64-bit prefix); any name case of Wine's own copies must
+# go, or a lookup could still find them.
 system=$WINEPREFIX/drive_c/windows/system32
+if [ "$arch" = x86 ] && [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+  system=$WINEPREFIX/drive_c/windows/syswow64
+fi
 for f in "$system"/[Tt][Aa][Pp][Ii]32.[Dd][Ll][Ll] "$system"/[Rr][Aa][Ss][Aa][Pp][Ii]32.[Dd][Ll][Ll]; do
   rm -f "$f"
 done
