@@ -57,6 +57,17 @@ export SIMSERVICE_SCENARIO="$(windows_path "$work/services.ini")"
 profile="$work/Dialup Example/dialup.ini"
 printf '[Setup]\r\nLanguage=FRENCH\r\nUser=Marie\r\n[Modem]\r\nPort=COM1\r\nVolume=3\r\nName=Old modem\r\n' >"$profile"
 
+# A temporary folder with spaces, as older Windows had, so that the paths
+# of the plug-in folder (Dialkit, profmerge, the shipped profile) have them
+# too. The user's settings go back afterwards: other tests share the prefix.
+mkdir -p "$work/Local Settings/Temp"
+$WINE reg export 'HKCU\Environment' "$(windows_path "$work/environment.reg")" /y >/dev/null 2>&1
+trap '$WINE reg import "$(windows_path "$work/environment.reg")" >/dev/null 2>&1' EXIT
+temp=$(windows_path "$work/Local Settings/Temp" | sed 's/\\/\\\\/g')
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Environment]\r\n"TEMP"="%s"\r\n"TMP"="%s"\r\n' \
+  "$temp" "$temp" >"$work/temp.reg"
+$WINE reg import "$(windows_path "$work/temp.reg")" >/dev/null 2>&1
+
 set -- --choose "ISDN Terminal Adapter"
 [ "$case" = cancel ] && set -- --cancel
 if [ "$case" != no-modem ]; then
@@ -93,6 +104,10 @@ log="$work/Dialup Example/dialup-setup.log"
 logged() { if [ -f "$log" ]; then tr -d '\r' <"$log" | grep -c -x -F "$1" || true; else echo 0; fi; }
 
 expect "installer exit code" "$status" 0
+# Unpacked under the temporary folder with spaces, and gone at the end.
+plugins=$(tr -d '\r' <"$log" 2>/dev/null | sed -n 's/^Kit unpacked into //p')
+expect "plug-in folder" "${plugins%\\*}" "$(windows_path "$work/Local Settings/Temp")"
+expect "plug-in folder left behind" "$(ls "$work/Local Settings/Temp")" ""
 expect "phonebook in the log" "$(logged 'Phonebook (result 0):')$(logged 'Office VPN')$(logged 'Home ISP')" 111
 if [ "$case" != no-modem ]; then
   # The data modems only, sorted, the first one selected.

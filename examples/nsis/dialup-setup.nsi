@@ -52,6 +52,7 @@ Section
   File "/oname=$PLUGINSDIR\Dialkit.dll" "${KIT_BIN}\Dialkit.dll"
   File "/oname=$PLUGINSDIR\profmerge.exe" "${KIT_BIN}\profmerge.exe"
   File "/oname=$PLUGINSDIR\dialup.ini" "dialup.ini"
+  !insertmacro Log "Kit unpacked into $PLUGINSDIR"
 
   ; Both list functions are stdcall and fill two 8-bit buffers of at least
   ; 1024 bytes: "m" gives each a zeroed 1024-byte ANSI buffer and converts
