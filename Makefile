@@ -1,6 +1,7 @@
 # The two set-up commands: `make demo` (the main job) and `make test`.
 # Each installs what is missing, builds both architectures and runs.
-.PHONY: demo test build setup bench clean
+# `make dist` writes the release packages and their checksums to dist/.
+.PHONY: demo test build setup bench clean dist reproducible
 
 demo: build
 	sh demo/run-demo.sh build/x64
@@ -8,6 +9,19 @@ demo: build
 test: build
 	ctest --preset x86
 	ctest --preset x64
+
+dist: build
+	cmake --build --preset x86 --target kit_package
+	cmake --build --preset x64 --target kit_package
+	rm -rf dist
+	mkdir dist
+	cp build/x86/package/*.zip build/x64/package/*.zip dist/
+	cd dist && LC_ALL=C sha256sum *.zip >SHA256SUMS
+	cat dist/SHA256SUMS
+
+# Two more builds of the shipped files, compared with each other and dist/.
+reproducible: dist
+	sh release/check-reproducible.sh dist
 
 bench: build
 	sh bench/run-bench.sh build/x64
@@ -22,4 +36,4 @@ setup:
 	sh tools/setup-debian.sh
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -4,7 +4,8 @@
 echo
 echo "== Dialkit =="
 cp "$build/bin/Dialkit.dll" "$build/bin/dialkit_demo.exe" "$here/services.ini" "$work/"
-cp "$build/sim/full/rasapi32.dll" "$build/sim/full/Tapi32.dll" "$work/"
+# Dialkit binds the services from the system folder only.
+cp "$build/sim/full/rasapi32.dll" "$build/sim/full/Tapi32.dll" "$WINEPREFIX/drive_c/windows/system32/"
 echo "-- services.ini (what the simulated phonebook and telephony answer)"
 grep -v '^;' "$here/services.ini"
 # Wine's own tapi32 and rasapi32 would win over the stand-ins otherwise.

@@ -2,12 +2,12 @@
 // and prints both. Linked against Dialkit's import library, as a host that
 // ships with Dialkit would be.
 //
-//   dialkit_demo [--answer MS] [--picture FILE.bmp] [--services DIR]
+//   dialkit_demo [--answer MS] [--picture FILE.bmp]
 //
 // --answer presses OK in the picker after MS milliseconds (for machines
-// without a user); --picture first saves the picker as shown on screen;
-// --services looks for the telephony and remote-access libraries in DIR
-// first.
+// without a user); --picture first saves the picker as shown on screen.
+// Dialkit binds the telephony and remote-access services from the system
+// folder.
 #include <windows.h>
 
 #include <stdio.h>
@@ -112,8 +112,6 @@ int main(int argc, char **argv)
             AnswerAfter = static_cast<UINT>(atoi(argv[i + 1]));
         } else if (strcmp(argv[i], "--picture") == 0) {
             PicturePath = argv[i + 1];
-        } else if (strcmp(argv[i], "--services") == 0) {
-            SetDllDirectoryA(argv[i + 1]);
         }
     }
 

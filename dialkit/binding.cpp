@@ -1,5 +1,7 @@
 #include "binding.h"
 
+#include <string.h>
+
 #include "dialkit.h"
 
 RasBindingState RasBinding;
@@ -13,11 +15,32 @@ bool IsLoaded(HMODULE module)
     return reinterpret_cast<UINT_PTR>(module) >= 32;
 }
 
+// Installers run elevated from download folders: a library of the same name
+// beside the host or in the current folder must never be bound, so only the
+// system folder is searched. Loaders that predate the search flags refuse
+// them with ERROR_INVALID_PARAMETER; they get the full path instead.
+HMODULE LoadFromSystemFolder(const char *library)
+{
+    HMODULE module = LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module || GetLastError() != ERROR_INVALID_PARAMETER)
+        return module;
+    char path[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    size_t nameLength = strlen(library);
+    // Room for "\", the name, ".dll" and the terminator.
+    if (length == 0 || length >= MAX_PATH || length + nameLength + 6 > MAX_PATH)
+        return nullptr;
+    path[length] = '\\';
+    memcpy(path + length + 1, library, nameLength);
+    memcpy(path + length + 1 + nameLength, ".dll", sizeof ".dll");
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 // A missing library must not stop an installation with a message box.
 HMODULE LoadQuietly(const char *library)
 {
     UINT previousMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryA(library);
+    HMODULE module = LoadFromSystemFolder(library);
     SetErrorMode(previousMode);
     return module;
 }

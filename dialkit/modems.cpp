@@ -74,7 +74,8 @@ LONG TapiErrorExit(char *errorReport, LONG code)
 }
 
 // Appends the device's name, read only inside the part of the block that
-// the service says it filled. A name that starts outside is left out.
+// the service says it filled. A name that starts outside is left out,
+// whatever its size: an empty one there is no name either.
 void AppendDeviceName(char *list, const LINEDEVCAPS *caps)
 {
     DWORD filled = CapsBlockSize;
@@ -84,12 +85,10 @@ void AppendDeviceName(char *list, const LINEDEVCAPS *caps)
         filled = caps->dwUsedSize;
     DWORD length = caps->dwLineNameSize;
     DWORD offset = caps->dwLineNameOffset;
-    if (length) {
-        if (offset >= filled)
-            return;
-        if (length > filled - offset)
-            length = filled - offset;
-    }
+    if (offset >= filled)
+        return;
+    if (length > filled - offset)
+        length = filled - offset;
     AppendListEntry(list, reinterpret_cast<const char *>(caps) + offset, length);
 }
 

@@ -36,17 +36,20 @@ LONG ReportRasFailure(char *errorReport, DWORD code)
     return LastResult;
 }
 
-// Appends every entry that lies wholly inside the buffer, whatever count and
-// record size the service reported; a name must end inside its record.
-void AppendEntryNames(char *list, const BYTE *entries, DWORD entryCount)
+// Appends every entry that lies wholly inside the bytes the service was
+// given, whatever count and record size it reported: beyond them the buffer
+// holds only zeros, never records. A name must end inside its record.
+void AppendEntryNames(char *list, const BYTE *entries, DWORD givenBytes, DWORD entryCount)
 {
     DWORD stride;
     memcpy(&stride, entries, sizeof stride);
     if (stride <= EntryNameOffset)
         return;
+    if (givenBytes > EntryBufferSize)
+        givenBytes = EntryBufferSize;
     for (LONG i = 0; i < static_cast<LONG>(entryCount); i++) {
         DWORD start = static_cast<DWORD>(i) * stride;
-        if (stride > EntryBufferSize || start > EntryBufferSize - stride)
+        if (stride > givenBytes || start > givenBytes - stride)
             return;
         const char *name = reinterpret_cast<const char *>(entries + start + EntryNameOffset);
         DWORD nameRoom = stride - EntryNameOffset;
@@ -71,11 +74,13 @@ int WINAPI ListRASConnections(char *list, char *errorReport)
     BYTE *entries = static_cast<BYTE *>(NewRecordBlock(EntryBufferSize));
     DWORD result = ERROR_NOT_ENOUGH_MEMORY;
     DWORD entryCount = 0;
+    DWORD givenBytes = 0;
     if (entries) {
         // Older services refuse the newer record layouts with 610 or 632.
         for (DWORD layout : EntryLayouts) {
             memcpy(entries, &layout, sizeof layout);
-            DWORD byteCount = layout * EntryRecords;
+            givenBytes = layout * EntryRecords;
+            DWORD byteCount = givenBytes;
             entryCount = 0;
             result = GuardedRasEnumEntriesA(nullptr, nullptr,
                                             reinterpret_cast<LPRASENTRYNAMEA>(entries),
@@ -91,7 +96,7 @@ int WINAPI ListRASConnections(char *list, char *errorReport)
     } else {
         list[0] = '\0';
         errorReport[0] = '\0';
-        AppendEntryNames(list, entries, entryCount);
+        AppendEntryNames(list, entries, givenBytes, entryCount);
     }
 
     FreeRecordBlock(entries);

@@ -1,7 +1,13 @@
 // Dialkit's frame: its exports, and the binding of the two services.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <string>
+#include <vector>
+
 #include "dialkit_host.h"
+#include "test_files.h"
 
 namespace {
 
@@ -106,6 +112,132 @@ TEST_F(Binding, ListFunctionsReleaseTheHostsBinding)
     EXPECT_EQ(kit.ListRASConnections(list.bytes, report.bytes), 0);
     EXPECT_EQ(ServiceCalls("RasEnumEntriesA").size(), 2u);
     EXPECT_FALSE(ModuleLoaded("rasapi32.dll"));
+}
+
+// A stand-in that lacks an entry point (a load that picks it up answers 20),
+// planted where the loader's default search would find it first: beside the
+// host and in the current folder.
+class PlantedLibraries : public Binding {
+protected:
+    void SetUp() override
+    {
+        Binding::SetUp();
+        GetCurrentDirectoryA(MAX_PATH, previousFolder);
+        std::string current = MakeScratchFolder("kit-planted");
+        for (const Service &s : Services) {
+            std::string partial = ProgramFolder() + "..\\sim\\" + s.lackingVariant + "\\" + s.file;
+            for (const std::string &folder : {ProgramFolder(), current}) {
+                planted.push_back(folder + s.file);
+                ASSERT_TRUE(CopyFileA(partial.c_str(), planted.back().c_str(), FALSE))
+                    << planted.back();
+            }
+        }
+        ASSERT_TRUE(SetCurrentDirectoryA(current.c_str()));
+    }
+    void TearDown() override
+    {
+        Binding::TearDown();
+        SetCurrentDirectoryA(previousFolder);
+        for (const std::string &file : planted)
+            DeleteFileA(file.c_str());
+    }
+    char previousFolder[MAX_PATH] = {};
+    std::vector<std::string> planted;
+};
+
+TEST_F(PlantedLibraries, AreNeverBoundTheSystemFoldersAre)
+{
+    UseServices("full", "[ras]\r\nEntries=1\r\nEntry1=Office\r\n");
+    for (const Service &s : Services) {
+        INT_PTR handle = (kit.*s.load)();
+        EXPECT_NE(handle, 20) << s.name << ": a planted copy was bound";
+        ASSERT_GE(static_cast<UINT_PTR>(handle), 32u) << s.name;
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(reinterpret_cast<HMODULE>(handle), path, MAX_PATH);
+        EXPECT_EQ(_stricmp(path, (SystemFolder() + s.file).c_str()), 0)
+            << s.name << " bound from " << path;
+        EXPECT_EQ((kit.*s.unload)(), 0) << s.name;
+    }
+    CallerBuffer list, report;
+    EXPECT_EQ(kit.ListRASConnections(list.bytes, report.bytes), 0);
+    EXPECT_EQ(list.Text(), "Office\n");
+}
+
+TEST_F(PlantedLibraries, WithoutTheSystemFoldersTheServiceIsMissing)
+{
+    UseServices("none", "");
+    for (const Service &s : Services) {
+        EXPECT_EQ((kit.*s.load)(), 0) << s.name;
+        EXPECT_FALSE(ModuleLoaded(s.file)) << s.name;
+        EXPECT_EQ((kit.*s.unload)(), 0) << s.name;
+    }
+    CallerBuffer list, report;
+    EXPECT_EQ(kit.ListRASConnections(list.bytes, report.bytes), -1);
+    EXPECT_EQ(kit.ListTAPIModems(list.bytes, report.bytes), -1);
+    EXPECT_TRUE(list.Untouched() && report.Untouched());
+}
+
+// A loader that predates the search flags refuses them with
+// ERROR_INVALID_PARAMETER: Dialkit's import of LoadLibraryExA is redirected
+// to one that behaves so, and records the names it is given.
+std::vector<std::string> OldLoaderNames;
+
+HMODULE WINAPI OldLoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags)
+{
+    OldLoaderNames.push_back(name);
+    if (flags & ~static_cast<DWORD>(LOAD_WITH_ALTERED_SEARCH_PATH)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return LoadLibraryExA(name, file, flags);
+}
+
+// Swaps the address `from` for `to` in the import address table of
+// `module`; false when the module does not import `from`.
+bool PatchImport(HMODULE module, FARPROC from, FARPROC to)
+{
+    BYTE *base = reinterpret_cast<BYTE *>(module);
+    auto dos = reinterpret_cast<IMAGE_DOS_HEADER *>(base);
+    auto nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY &dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + dir.VirtualAddress);
+         desc->Name; desc++) {
+        for (auto thunk = reinterpret_cast<IMAGE_THUNK_DATA *>(base + desc->FirstThunk);
+             thunk->u1.Function; thunk++) {
+            if (thunk->u1.Function != reinterpret_cast<ULONG_PTR>(from))
+                continue;
+            DWORD protection;
+            VirtualProtect(&thunk->u1.Function, sizeof(ULONG_PTR), PAGE_READWRITE, &protection);
+            thunk->u1.Function = reinterpret_cast<ULONG_PTR>(to);
+            VirtualProtect(&thunk->u1.Function, sizeof(ULONG_PTR), protection, &protection);
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(PlantedLibraries, OnOlderLoadersTheSystemFolderPathIsUsed)
+{
+    FARPROC current = GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryExA");
+    FARPROC old = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(OldLoadLibraryExA));
+    ASSERT_TRUE(PatchImport(kit.module, current, old));
+    for (const Service &s : Services) {
+        UseServices("full", "");
+        OldLoaderNames.clear();
+        INT_PTR handle = (kit.*s.load)();
+        ASSERT_GE(static_cast<UINT_PTR>(handle), 32u) << s.name;
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(reinterpret_cast<HMODULE>(handle), path, MAX_PATH);
+        EXPECT_EQ(_stricmp(path, (SystemFolder() + s.file).c_str()), 0) << s.name;
+        ASSERT_EQ(OldLoaderNames.size(), 2u) << s.name;
+        EXPECT_EQ(_stricmp(OldLoaderNames[1].c_str(), (SystemFolder() + s.file).c_str()), 0)
+            << OldLoaderNames[1];
+        EXPECT_EQ((kit.*s.unload)(), 0) << s.name;
+
+        UseServices("none", "");
+        EXPECT_EQ((kit.*s.load)(), 0) << s.name;
+    }
+    EXPECT_TRUE(PatchImport(kit.module, old, current));
 }
 
 #if defined(__i386__)

@@ -192,6 +192,27 @@ TEST_F(ModemList, NamesStayInsideTheCapabilityBlock)
     }
 }
 
+// What was gathered shows in the list when a later device fails: an empty
+// name counts as an entry only where it lies inside the block.
+TEST_F(ModemList, EmptyNamesOutsideTheBlockAreNoEntries)
+{
+    static const struct {
+        const char *what;
+        std::string device, list;
+    } cases[] = {
+        {"empty, inside", "Name=A\r\nNameSize=0\r\n", "\nB\n"},
+        {"empty, just past the block", "Name=A\r\nNameSize=0\r\nNameOffset=4336\r\n", "B\n"},
+        {"empty, far outside", "Name=A\r\nNameSize=0\r\nNameOffset=0xFFFFFFF0\r\n", "B\n"},
+        {"sized, outside", "Name=A\r\nNameOffset=5000\r\n", "B\n"},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", Tapi("", {c.device, Named("B"), Named("C") + "Caps=0x80000048\r\n"}));
+        Outcome o = ListModems(PickerAction::Ok);
+        EXPECT_EQ(o.result, static_cast<int>(0x80000048)) << c.what;
+        EXPECT_EQ(o.list, c.list) << c.what;
+    }
+}
+
 const std::string TwoModems = Tapi("", {Named("First"), Named("Second")});
 
 // The device count is module state: a failed initialisation keeps the count

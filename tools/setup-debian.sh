@@ -2,7 +2,7 @@
 # Installs what building and testing the kit needs on Debian 12, if missing.
 set -e
 packages="cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
-  wine64 googletest xvfb xauth x11-apps imagemagick"
+  wine64 googletest xvfb xauth x11-apps imagemagick zip"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

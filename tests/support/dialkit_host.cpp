@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <gtest/gtest.h>
+
 #include "test_files.h"
 
 namespace {
@@ -48,9 +50,30 @@ const Dialkit &TheDialkit()
     return kit;
 }
 
+std::string SystemFolder()
+{
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\";
+}
+
 void UseServices(const std::string &variant, const std::string &scenario)
 {
-    SetDllDirectoryA((ProgramFolder() + "..\\sim\\" + variant).c_str());
+    // Dialkit binds the services from the system folder only: the variant's
+    // stand-ins go there, and a service the variant lacks is removed. Copies
+    // are skipped while the variant stays the same.
+    static std::string installed;
+    if (variant != installed) {
+        for (const char *file : {"Tapi32.dll", "rasapi32.dll"}) {
+            std::string from = ProgramFolder() + "..\\sim\\" + variant + "\\" + file;
+            std::string to = SystemFolder() + file;
+            bool done = FileExists(from) ? CopyFileA(from.c_str(), to.c_str(), FALSE)
+                                         : DeleteFileA(to.c_str()) || !FileExists(to);
+            if (!done)
+                ADD_FAILURE() << "cannot put " << variant << "'s " << file << " in " << to;
+        }
+        installed = variant;
+    }
     if (ScenarioPath.empty()) {
         ScenarioPath = MakeScratchFolder("kit-services") + "scenario.ini";
         SetEnvironmentVariableA("SIMSERVICE_SCENARIO", ScenarioPath.c_str());

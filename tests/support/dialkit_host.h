@@ -24,8 +24,8 @@ struct Dialkit {
 const Dialkit &TheDialkit();
 
 // The simulated services: `variant` is a folder under sim\ ("full",
-// "ras-noedit", "none", ...). The scenario file's text is written as given,
-// its call log emptied.
+// "ras-noedit", "none", ...), whose stand-ins are put in the system folder.
+// The scenario file's text is written as given, its call log emptied.
 void UseServices(const std::string &variant, const std::string &scenario);
 // The call log lines of the simulated services since UseServices.
 std::vector<std::string> ServiceCalls();
@@ -35,6 +35,9 @@ std::vector<std::string> ServiceCalls(const std::string &function);
 void RewriteScenario(const std::string &scenario);
 
 bool ModuleLoaded(const char *name);
+
+// The system folder, with a trailing backslash.
+std::string SystemFolder();
 
 // A caller buffer of 1024 bytes, filled with 0xcc so that "left as given"
 // and any write past the text show.
