@@ -1,5 +1,5 @@
-# Static checks of the shipped binaries (both architectures; the x86 ones
-# cannot run on this machine, so this is all they get here).
+# Static checks of the shipped binaries (both architectures), beside the
+# behaviour tests under Wine.
 set(KIT_SYSTEM_DLLS KERNEL32.dll USER32.dll msvcrt.dll)
 # The shipped 32-bit binaries stay under 24 KB.
 set(KIT_MAX_BYTES "")

@@ -12,8 +12,17 @@ set(KIT_PACKAGE_FILES
 install(PROGRAMS $<TARGET_FILE:profmerge> $<TARGET_FILE:Dialkit> DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/dialkit/dialkit.h DESTINATION include)
 install(FILES ${CMAKE_ARCHIVE_OUTPUT_DIRECTORY}/libDialkit.a DESTINATION lib)
-# The export table itself, for `lib /def:` (Visual C++ import libraries).
-install(FILES ${PROJECT_SOURCE_DIR}/dialkit/dialkit.def DESTINATION lib RENAME Dialkit.def)
+# The export table, for `lib /def:` (Visual C++ import libraries). On x86
+# callers reference the stdcall names (ListTAPIModems@8): lib maps those
+# decorated entries to the DLL's plain exports, while plain entries would
+# leave the callers' references unresolved.
+set(kit_def ${PROJECT_SOURCE_DIR}/dialkit/dialkit.def)
+set(KIT_README_DEF_NOTE "It lists the exports' plain names.")
+if(KIT_ARCH STREQUAL "x86")
+  set(kit_def ${PROJECT_SOURCE_DIR}/dialkit/dialkit-x86-implib.def)
+  set(KIT_README_DEF_NOTE "It lists the stdcall names (ListTAPIModems@8); lib maps them.")
+endif()
+install(FILES ${kit_def} DESTINATION lib RENAME Dialkit.def)
 
 set(KIT_README_EXAMPLES "")
 if(EXISTS ${KIT_EXAMPLES_DIR})

@@ -164,6 +164,7 @@ TEST(ProfmergeRandom, MatchesTheModelAndLosesNothing)
 
         DebugRun run = RunUnderDebugger("\"" + exe + "\" -src:" + sourcePath + " -target:" + targetPath);
         ASSERT_TRUE(run.started);
+        AgeFile(targetPath);
         EXPECT_EQ(run.exitCode, 0u);
         EXPECT_EQ(run.debugStrings.size(), totos);
         for (const auto &text : run.debugStrings)
