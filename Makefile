@@ -3,7 +3,9 @@
 # `make dist` writes the release packages and their checksums to dist/.
 .PHONY: demo test build setup bench clean dist reproducible
 
+# The shipped x86 build inside the example installer, then the x64 one.
 demo: build
+	sh demo/run-demo.sh build/x86
 	sh demo/run-demo.sh build/x64
 
 test: build
