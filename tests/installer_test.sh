@@ -121,7 +121,8 @@ case $case in
 esac
 expect "modem in the log" "$(logged "Modem (result $([ "$case" = no-modem ] && echo 0 || echo 1)): $modem")" 1
 expect "Modem/Name" "$(value Modem Name)" "$name"
-# The merge: shipped values win, the user's others stay.
+# The merge: shipped values win, the user's others stay; a value that
+# differs only in case (Language) and one shipped empty (Volume) are kept.
 expect "Modem/Port" "$(value Modem Port)" COM2
 expect "Modem/Speed" "$(value Modem Speed)" 57600
 expect "Modem/Volume" "$(value Modem Volume)" 3
