@@ -242,7 +242,7 @@ TEST_F(PlantedLibraries, OnOlderLoadersTheSystemFolderPathIsUsed)
 
 #if defined(__i386__)
 // One call through `function`, with the stack pointer's move over it: 0
-// when the callee pops its arguments, 8 for a caller-pops function (our
+// when the callee pops its arguments, -8 for a caller-pops function (our
 // frame is put back either way).
 struct StackedCall {
     int result, drift;

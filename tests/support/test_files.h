@@ -11,7 +11,7 @@ bool FileExists(const std::string &path);
 std::string ProgramFolder();
 // Sets a file's last write a minute back. The profile service parses a file
 // written in the last two seconds again on every call; aged, a file is parsed
-// once for all the reads that check it (under emulation, minutes less).
+// once for all the reads that check it.
 bool AgeFile(const std::string &path);
 // Reads a value back through the profile service ("(absent)" when missing).
 std::string ProfileValue(const std::string &file, const std::string &section, const std::string &key);
