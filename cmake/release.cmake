@@ -78,26 +78,15 @@ add_test(NAME package_host_build
 set_tests_properties(package_host_build PROPERTIES
   FIXTURES_REQUIRED package FIXTURES_SETUP package_host)
 
-# And run under Wine against the simulated services. x64 runs here; for x86,
-# give the build a 32-bit capable Wine (-DKIT_HOST_WINE=...).
-set(kit_host_wine "")
-if(KIT_ARCH STREQUAL "x64")
-  set(kit_host_wine ${CMAKE_CROSSCOMPILING_EMULATOR})
-endif()
-set(KIT_HOST_WINE "${kit_host_wine}" CACHE FILEPATH
-  "Wine loader that runs this architecture's programs (empty: the host is only built)")
-if(KIT_HOST_WINE)
-  find_program(KIT_WINESERVER NAMES wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
-  find_program(KIT_WINESERVER NAMES wineserver)
-  add_test(NAME package_host_run
+# And run under Wine against the simulated services, in the tests' prefix
+# (every test there puts the services it needs in the system folder).
+if(KIT_RUNS_TESTS)
+  add_wine_test(NAME package_host_run
     COMMAND sh ${PROJECT_SOURCE_DIR}/release/run-host.sh
-      ${KIT_HOST_WINE} ${KIT_WINESERVER} ${KIT_ARCH} ${KIT_UNPACKED} ${KIT_HOST_DIR}
-      ${SIMSERVICES_DIR}/full $<TARGET_FILE:answer_dialog>)
-  # Its own prefix: the services it puts into the system folder must not
-  # reach the other tests.
-  set_tests_properties(package_host_run PROPERTIES
-    FIXTURES_REQUIRED package_host RUN_SERIAL ON TIMEOUT 300
-    ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/package/wineprefix")
+      ${CMAKE_CROSSCOMPILING_EMULATOR} ${KIT_ARCH} ${KIT_UNPACKED} ${KIT_HOST_DIR}
+      ${SIMSERVICES_DIR}/full $<TARGET_FILE:pickeranswer>
+    TIMEOUT 300)
+  set_tests_properties(package_host_run PROPERTIES FIXTURES_REQUIRED "wine;package_host")
 endif()
 
 # The example installer script builds from the unpacked package alone, with

@@ -22,17 +22,9 @@ echo "== The example installer ($arch): $(basename "$installer") =="
 cp "$here/services.ini" "$work/"
 echo "-- services.ini (what the simulated phonebook and telephony answer)"
 grep -v '^;' "$here/services.ini"
-# Dialkit binds the services from the system folder only (syswow64 for x86
-# programs in a 64-bit prefix), and Wine's own tapi32 and rasapi32 would win
-# over the stand-ins without the override.
-system="$WINEPREFIX/drive_c/windows/system32"
-if [ "$arch" = x86 ] && [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
-  system="$WINEPREFIX/drive_c/windows/syswow64"
-fi
-for f in "$system"/[Tt][Aa][Pp][Ii]32.[Dd][Ll][Ll] "$system"/[Rr][Aa][Ss][Aa][Pp][Ii]32.[Dd][Ll][Ll]; do
-  rm -f "$f"
-done
-cp "$build/sim/full/Tapi32.dll" "$build/sim/full/rasapi32.dll" "$system/"
+# Dialkit binds the services from the system folder only, and Wine's own
+# tapi32 and rasapi32 would win over the stand-ins without the override.
+sh "$here/../tools/install-services.sh" "$arch" "$build/sim/full"
 export WINEDLLOVERRIDES="tapi32,rasapi32=n;mscoree,mshtml="
 export SIMSERVICE_SCENARIO="$(windows_path "$work/services.ini")"
 

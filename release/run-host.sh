@@ -2,29 +2,19 @@
 # Runs the README's host example, built against an unpacked package, under
 # Wine against the simulated services, as an installer would run it: the
 # package's Dialkit.dll beside the host, the services in the system folder.
-# Usage: run-host.sh WINE WINESERVER ARCH UNPACKED HOST_DIR SIM_DIR ANSWER_EXE
-#   WINE runs ARCH's programs (wine64 for x64; for x86 a 32-bit capable one).
-#   WINEPREFIX (set by the caller) is private to this check.
+# Usage: run-host.sh WINE ARCH UNPACKED HOST_DIR SIM_DIR ANSWER_EXE
+#   WINE runs ARCH's programs (wine64 for x64, the emulated wine32 for x86)
+#   in WINEPREFIX, whose server the test fixture keeps up.
 set -e
-wine=$1 server=$2 arch=$3 unpacked=$4 hostdir=$5 sim=$6 answer=$7
+wine=$1 arch=$2 unpacked=$3 hostdir=$4 sim=$5 answer=$6
 here=$(cd "$(dirname "$0")" && pwd)
 : "${WINEPREFIX:?}"
-export WINESERVER="$server" WINEDEBUG=-all
 
-# Our own server and prefix, stopped whatever happens.
-trap 'sh "$here/../cmake/wine-down.sh" "$server"' EXIT
-sh "$here/../cmake/wine-up.sh" "$wine" "$server"
-
-# Dialkit binds the services from the system folder: 64-bit DLLs go to
-# system32; 32-bit ones to syswow64 in a 64-bit prefix.
-system="$WINEPREFIX/drive_c/windows/system32"
-if [ "$arch" = x86 ] && [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
-  system="$WINEPREFIX/drive_c/windows/syswow64"
-fi
+# Dialkit binds the services from the system folder only.
 run="$hostdir/run"
 rm -rf "$run"
 mkdir -p "$run"
-cp "$sim/Tapi32.dll" "$sim/rasapi32.dll" "$system/"
+sh "$here/../tools/install-services.sh" "$arch" "$sim"
 cp "$hostdir/host.exe" "$unpacked/bin/Dialkit.dll" "$answer" "$run/"
 answer_exe=$(basename "$answer")
 export WINEDLLOVERRIDES="tapi32,rasapi32=n"
@@ -37,7 +27,7 @@ check() {
   printf '%s' "$4" >"$run/services.ini"
   answering=""
   if [ "$2" = yes ]; then
-    (cd "$run" && "$wine" "$answer_exe" 60 </dev/null >answer.txt 2>&1) &
+    (cd "$run" && "$wine" "$answer_exe" </dev/null >answer.txt 2>&1) &
     answering=$!
   fi
   status=0
@@ -87,6 +77,6 @@ Caps=0x80000012
 "
 
 # Neither service present: the host prints nothing and ends normally.
-rm -f "$system/Tapi32.dll" "$system/rasapi32.dll"
+sh "$here/../tools/install-services.sh" "$arch"
 check "no services" no "" ""
 exit $failures

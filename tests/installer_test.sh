@@ -12,6 +12,7 @@
 # WINEPREFIX, whose wineserver is up (the test fixture).
 set -eu
 case=$1 arch=$2 installer=$3 bin=$4 sims=$5
+here=$(cd "$(dirname "$0")" && pwd)
 : "${WINE:?}" "${WINEPREFIX:?}"
 
 work=$WINEPREFIX-installer/$case
@@ -19,17 +20,8 @@ rm -rf "$work"
 mkdir -p "$work/Dialup Example"
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-# Dialkit binds the services from the system folder only (syswow64 for
-# x86 programs in a 64-bit prefix); any name case of Wine's own copies must
-# go, or a lookup could still find them.
-system=$WINEPREFIX/drive_c/windows/system32
-if [ "$arch" = x86 ] && [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
-  system=$WINEPREFIX/drive_c/windows/syswow64
-fi
-for f in "$system"/[Tt][Aa][Pp][Ii]32.[Dd][Ll][Ll] "$system"/[Rr][Aa][Ss][Aa][Pp][Ii]32.[Dd][Ll][Ll]; do
-  rm -f "$f"
-done
-cp "$sims/Tapi32.dll" "$sims/rasapi32.dll" "$system/"
+# Dialkit binds the services from the system folder only.
+sh "$here/../tools/install-services.sh" "$arch" "$sims"
 
 devices=4
 [ "$case" = no-modem ] && devices=0
