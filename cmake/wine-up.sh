@@ -1,6 +1,8 @@
 #!/bin/sh
 # Starts the test run's own wineserver and readies its private prefix.
-# Usage: wine-up.sh WINE64 WINESERVER   (WINEPREFIX set by the caller)
+# Usage: wine-up.sh WINE WINESERVER   (WINEPREFIX set by the caller, and
+# WINEARCH=win32 for x86: the server that creates a prefix picks its kind)
+# WINE is wine64, or tools/x86-wine/wine32 for the x86 build.
 # The persistent server makes each program start take milliseconds instead
 # of seconds. Our output goes to a log: a daemon holding ctest's pipe would
 # make ctest wait for it forever.

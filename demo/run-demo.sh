@@ -1,30 +1,70 @@
 #!/bin/sh
-# The kit's main job, shown end to end under Wine:
-#  1. profmerge brings the example target profile up to date from the
-#     example source, under a debugger that prints its debug strings;
-#  2. a small Dialkit host lists the simulated phonebook and modems and
-#     lets the picker choose one (answered automatically).
-# Usage: run-demo.sh BUILD_DIR   (the x64 build)
+# The kit's main job, shown end to end under Wine: the example installer
+# (examples/nsis) lists the simulated phonebook, lets the user choose a modem
+# in Dialkit's picker, merges its shipped profile into the user's with
+# profmerge and records the modem there.
+# Usage: run-demo.sh BUILD_DIR   (build/x86 or build/x64)
+# On a display the picker waits for you; without one it is shown on a
+# virtual screen, saved as a picture and answered with OK by pickeranswer.
 set -e
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+arch=$(basename "$build")
+installer="$build/examples/nsis/dialup-setup-$arch.exe"
 work="$build/demo-run"
-mkdir -p "$work"
+rm -rf "$work"
+mkdir -p "$work/Dialup Example"
 export WINEPREFIX="$build/demo-prefix"
 . "$here/../tools/wine-session.sh"
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-echo "== profmerge =="
-cp "$here/example-source.ini" "$work/source.ini"
-cp "$here/example-target.ini" "$work/target.ini"
-echo "-- source.ini"; cat "$work/source.ini"
-echo "-- target.ini before"; cat "$work/target.ini"
-cp "$build/bin/profmerge.exe" "$build/bin/debugrun.exe" "$work/"
-# ".\" because the profile service looks up a bare file name in the
-# Windows directory, not in the current one.
-printf '%s\n' '-- running: profmerge -src:.\source.ini -target:.\target.ini'
-(cd "$work" && "$wine" debugrun.exe profmerge.exe '-src:.\source.ini' '-target:.\target.ini' </dev/null 2>&1 | tr -d '\r')
-echo "-- target.ini after"; tr -d '\r' <"$work/target.ini"
+echo "== The example installer ($arch): $(basename "$installer") =="
+cp "$here/services.ini" "$work/"
+echo "-- services.ini (what the simulated phonebook and telephony answer)"
+grep -v '^;' "$here/services.ini"
+# Dialkit binds the services from the system folder only, and Wine's own
+# tapi32 and rasapi32 would win over the stand-ins without the override.
+sh "$here/../tools/install-services.sh" "$arch" "$build/sim/full"
+export WINEDLLOVERRIDES="tapi32,rasapi32=n;mscoree,mshtml="
+export SIMSERVICE_SCENARIO="$(windows_path "$work/services.ini")"
 
-if [ -f "$here/dialkit-demo.sh" ]; then
-  . "$here/dialkit-demo.sh"
+profile="$work/Dialup Example/dialup.ini"
+cp "$here/example-target.ini" "$profile"
+echo "-- shipped profile (examples/nsis/dialup.ini)"; cat "$here/../examples/nsis/dialup.ini"
+echo "-- user's profile before: $profile"; cat "$profile"
+
+# Wine draws a caption only inside its own desktop window.
+"$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+"$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 480x400 /f >/dev/null 2>&1
+
+# /D= comes last and unquoted (NSIS's rule): word splitting hands Wine the
+# path's words, which it joins back with single spaces. +debugstr shows
+# profmerge's OutputDebugStringA texts on the installer's error output.
+target=$(windows_path "$work/Dialup Example")
+printf '%s\n' "-- running: $(basename "$installer") /S /D=$target"
+if [ -n "$DISPLAY" ] && [ -z "$DIALKIT_DEMO_HEADLESS" ]; then
+  echo "-- the picker opens on your display: choose a modem"
+  WINEDEBUG=-all,+debugstr "$wine" "$installer" /S /D=$target </dev/null >"$work/installer.txt" 2>&1
+else
+  echo "-- no display: the picker is shown on a virtual screen, saved and answered with OK"
+  # A server started without a display keeps that desktop.
+  stop_server
+  (cd "$work" && xvfb-run -a -s "-screen 0 800x600x24" sh -c '
+      wine=$1 server=$2 bin=$3 installer=$4; shift 4
+      "$wine" "$bin/pickeranswer.exe" --picture picker.bmp --settle 1500 </dev/null >answer.txt 2>&1 &
+      WINEDEBUG=-all,+debugstr "$wine" "$installer" /S "$@" </dev/null >installer.txt 2>&1
+      wait
+      "$server" -k 2>/dev/null; true' sh "$wine" "$server" "$build/bin" "$installer" /D=$target)
+  echo "-- the picker, as pickeranswer saw it (* selected)"
+  tr -d '\r' <"$work/answer.txt" | sed -n 's/^item/  item/p'
+  if [ -f "$work/picker.bmp" ]; then
+    convert "$work/picker.bmp" "$work/picker.png"
+    rm -f "$work/picker.bmp"
+    echo "-- picture of the picker: $work/picker.png"
+  fi
 fi
+echo "-- what the installer logged: $work/Dialup Example/dialup-setup.log"
+tr -d '\r' <"$work/Dialup Example/dialup-setup.log" | sed '/^$/d; s/^/  /'
+echo "-- profmerge's debug strings (one \"toto\" per value it overwrote)"
+sed -n 's/.*OutputDebugStringA "\(.*\)"$/  \1/p' "$work/installer.txt"
+echo "-- user's profile after"; tr -d '\r' <"$profile"

@@ -240,4 +240,49 @@ TEST_F(PlantedLibraries, OnOlderLoadersTheSystemFolderPathIsUsed)
     EXPECT_TRUE(PatchImport(kit.module, old, current));
 }
 
+#if defined(__i386__)
+// One call through `function`, with the stack pointer's move over it: 0
+// when the callee pops its arguments, -8 for a caller-pops function (our
+// frame is put back either way).
+struct StackedCall {
+    int result, drift;
+};
+StackedCall CallWithStackCheck(ListFunction function, char *list, char *report)
+{
+    StackedCall call;
+    __asm__ volatile("movl %%esp, %%esi\n\t"
+                     "pushl %4\n\t"
+                     "pushl %3\n\t"
+                     "call *%2\n\t"
+                     "movl %%esp, %%edx\n\t"
+                     "subl %%esi, %%edx\n\t"
+                     "movl %%esi, %%esp"
+                     : "=a"(call.result), "=d"(call.drift)
+                     : "r"(function), "r"(list), "r"(report)
+                     : "ecx", "esi", "memory", "cc");
+    return call;
+}
+
+// x86 hosts pop nothing after these calls: each list function must pop its
+// two arguments itself, on every path.
+TEST_F(Binding, ListFunctionsPopTheirTwoArguments)
+{
+    static const struct { const char *variant, *scenario; int ras, tapi; } cases[] = {
+        {"full", "[ras]\r\nEntries=1\r\nEntry1=Office\r\n[tapi]\r\nDevices=0\r\n", 0, 0},
+        {"full", "[ras]\r\nEnumResult=5\r\n[tapi]\r\nInitResult=0x80000042\r\nDevices=2\r\n", 5, 0},
+        {"none", "", -1, -1},
+    };
+    for (const auto &c : cases) {
+        UseServices(c.variant, c.scenario);
+        CallerBuffer list, report;
+        StackedCall ras = CallWithStackCheck(kit.ListRASConnections, list.bytes, report.bytes);
+        EXPECT_EQ(ras.result, c.ras) << c.scenario;
+        EXPECT_EQ(ras.drift, 0) << c.scenario;
+        StackedCall tapi = CallWithStackCheck(kit.ListTAPIModems, list.bytes, report.bytes);
+        EXPECT_EQ(tapi.result, c.tapi) << c.scenario;
+        EXPECT_EQ(tapi.drift, 0) << c.scenario;
+    }
+}
+#endif
+
 } // namespace

@@ -1,6 +1,6 @@
 // Resources of the shipped binaries given on the command line, both
-// architectures (the 32-bit ones are read as data: they cannot run here):
-// the picker's dialog template in each Dialkit.dll, a version in each.
+// architectures (read as data, so the other architecture's too): the
+// picker's dialog template in each Dialkit.dll, a version in each.
 #include <gtest/gtest.h>
 
 #include <windows.h>

@@ -57,6 +57,24 @@ std::string ProgramFolder()
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 
+bool AgeFile(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time;
+    time.LowPart = now.dwLowDateTime;
+    time.HighPart = now.dwHighDateTime;
+    time.QuadPart -= 60ull * 10000000;  // 100 ns units
+    FILETIME aged = {time.LowPart, time.HighPart};
+    BOOL ok = SetFileTime(file, nullptr, nullptr, &aged);
+    CloseHandle(file);
+    return ok;
+}
+
 std::string ProfileValue(const std::string &file, const std::string &section, const std::string &key)
 {
     std::vector<char> value(1 << 16);

@@ -1,0 +1,132 @@
+#!/bin/sh
+# The example installer (examples/nsis), run silently under Wine against the
+# simulated services, its picker answered from another process as a user
+# would. Checks what the user saw, the merged profile and what the installer
+# recorded.
+#
+# Usage: installer_test.sh CASE ARCH INSTALLER BIN_DIR SIM_DIR
+#   CASE  ok: choose an item and press OK; cancel: press Cancel;
+#         no-modem: no telephony device, so no picker.
+#   ARCH  x86 or x64, the installer's and the programs' in BIN_DIR.
+# Environment: WINE (the command that runs this build's programs) and
+# WINEPREFIX, whose wineserver is up (the test fixture).
+set -eu
+case=$1 arch=$2 installer=$3 bin=$4 sims=$5
+here=$(cd "$(dirname "$0")" && pwd)
+: "${WINE:?}" "${WINEPREFIX:?}"
+
+work=$WINEPREFIX-installer/$case
+rm -rf "$work"
+mkdir -p "$work/Dialup Example"
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# Dialkit binds the services from the system folder only.
+sh "$here/../tools/install-services.sh" "$arch" "$sims"
+
+devices=4
+[ "$case" = no-modem ] && devices=0
+cat >"$work/services.ini" <<INI
+[ras]
+Entries=2
+Entry1=Office VPN
+Entry2=Home ISP
+[tapi]
+Devices=$devices
+[device0]
+Name=Standard 56000 bps Modem
+[device1]
+Name=Voice line
+MediaModes=4
+[device2]
+Name=ISDN Terminal Adapter
+[device3]
+Name=Cellular Data Modem
+INI
+export SIMSERVICE_SCENARIO="$(windows_path "$work/services.ini")"
+
+# What the user already has: the merge must keep what the shipped profile
+# lacks and overwrite what it holds differently.
+profile="$work/Dialup Example/dialup.ini"
+printf '[Setup]\r\nLanguage=FRENCH\r\nUser=Marie\r\n[Modem]\r\nPort=COM1\r\nVolume=3\r\nName=Old modem\r\n' >"$profile"
+
+# A temporary folder with spaces, as older Windows had, so that the paths
+# of the plug-in folder (Dialkit, profmerge, the shipped profile) have them
+# too. The user's settings go back afterwards: other tests share the prefix.
+mkdir -p "$work/Local Settings/Temp"
+$WINE reg export 'HKCU\Environment' "$(windows_path "$work/environment.reg")" /y >/dev/null 2>&1
+trap '$WINE reg import "$(windows_path "$work/environment.reg")" >/dev/null 2>&1' EXIT
+temp=$(windows_path "$work/Local Settings/Temp" | sed 's/\\/\\\\/g')
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Environment]\r\n"TEMP"="%s"\r\n"TMP"="%s"\r\n' \
+  "$temp" "$temp" >"$work/temp.reg"
+$WINE reg import "$(windows_path "$work/temp.reg")" >/dev/null 2>&1
+
+set -- --choose "ISDN Terminal Adapter"
+[ "$case" = cancel ] && set -- --cancel
+if [ "$case" != no-modem ]; then
+  $WINE "$bin/pickeranswer.exe" "$@" --timeout 60000 >"$work/answer.txt" 2>&1 &
+  answerer=$!
+fi
+# NSIS takes /D= unquoted and last, spaces included: word splitting turns
+# the path into separate arguments that Wine joins back with single spaces.
+status=0
+timeout 120 $WINE "$installer" /S /D=$(windows_path "$work/Dialup Example") >"$work/installer.txt" 2>&1 || status=$?
+if [ "$case" != no-modem ]; then
+  # With the installer gone there is nothing left to answer: a pickeranswer
+  # still waiting for the picker would only wait out its timeout.
+  kill $answerer 2>/dev/null || true
+  wait $answerer 2>/dev/null || true
+  tr -d '\r' <"$work/answer.txt"
+fi
+
+failures=0
+expect() {
+  if [ "$2" != "$3" ]; then
+    printf '%s: got "%s", expected "%s"\n' "$1" "$2" "$3"
+    failures=$((failures + 1))
+  fi
+}
+# A profile value as the file holds it ("(absent)" when missing).
+value() {
+  tr -d '\r' <"$profile" | awk -v section="[$1]" -v key="$2" '
+    /^\[/ { inside = ($0 == section); next }
+    inside && index($0, key "=") == 1 { print substr($0, length(key) + 2); found = 1; exit }
+    END { if (!found) print "(absent)" }'
+}
+log="$work/Dialup Example/dialup-setup.log"
+logged() { if [ -f "$log" ]; then tr -d '\r' <"$log" | grep -c -x -F "$1" || true; else echo 0; fi; }
+
+expect "installer exit code" "$status" 0
+# Unpacked under the temporary folder with spaces, and gone at the end.
+plugins=$(tr -d '\r' <"$log" 2>/dev/null | sed -n 's/^Kit unpacked into //p')
+expect "plug-in folder" "${plugins%\\*}" "$(windows_path "$work/Local Settings/Temp")"
+expect "plug-in folder left behind" "$(ls "$work/Local Settings/Temp")" ""
+expect "phonebook in the log" "$(logged 'Phonebook (result 0):')$(logged 'Office VPN')$(logged 'Home ISP')" 111
+if [ "$case" != no-modem ]; then
+  # The data modems only, sorted, the first one selected.
+  expect "picker items" "$(tr -d '\r' <"$work/answer.txt" | grep '^item' | tr '\n' '|')" \
+    "item*: Cellular Data Modem|item: ISDN Terminal Adapter|item: Standard 56000 bps Modem|"
+fi
+case $case in
+  ok)       modem="ISDN Terminal Adapter"; name="ISDN Terminal Adapter" ;;
+  cancel)   modem="CANCEL"; name="Old modem" ;;
+  no-modem) modem=""; name="Old modem" ;;
+esac
+expect "modem in the log" "$(logged "Modem (result $([ "$case" = no-modem ] && echo 0 || echo 1)): $modem")" 1
+expect "Modem/Name" "$(value Modem Name)" "$name"
+# The merge: shipped values win, the user's others stay; a value that
+# differs only in case (Language) and one shipped empty (Volume) are kept.
+expect "Modem/Port" "$(value Modem Port)" COM2
+expect "Modem/Speed" "$(value Modem Speed)" 57600
+expect "Modem/Volume" "$(value Modem Volume)" 3
+expect "Setup/Language" "$(value Setup Language)" FRENCH
+expect "Setup/User" "$(value Setup User)" Marie
+expect "Setup/Directory" "$(value Setup Directory)" "C:\\Program Files\\Dialer"
+expect "Phonebook/Default" "$(value Phonebook Default)" "Office VPN"
+expect "merge in the log" "$(tr -d '\r' <"$log" 2>/dev/null | grep -c 'dialup.ini (exit code 0)$' || true)" 1
+
+if [ $failures -ne 0 ]; then
+  echo "-- profile"; tr -d '\r' <"$profile"
+  echo "-- installer log"; tr -d '\r' <"$log" 2>/dev/null || true
+  exit 1
+fi
+echo "installer $case: passed"
