@@ -47,21 +47,7 @@ check "phonebook and picker" yes "Phonebook entries:
 Office VPN
 Home ISP
 Backup line
-Chosen modem: Cellular Data Modem" "[ras]
-Entries=3
-Entry1=Office VPN
-Entry2=Home ISP
-Entry3=Backup line
-[tapi]
-Devices=3
-[device0]
-Name=Standard 56000 bps Modem
-[device1]
-Name=Voice line
-MediaModes=4
-[device2]
-Name=Cellular Data Modem
-"
+Chosen modem: Cellular Data Modem" "$(cat "$here/../demo/services.ini")"
 
 check "error reports" no "RAS ERROR : Access is denied.
 TAPI ERROR : Simulated line error: invalid device identifier." "[ras]
