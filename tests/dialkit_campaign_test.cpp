@@ -22,43 +22,10 @@
 
 namespace {
 
-constexpr size_t BufferSize = 1024;
-constexpr size_t GuardSize = 64;
-constexpr unsigned char Fill = 0xcc;
-constexpr unsigned char GuardByte = 0x5a;
+constexpr size_t BufferSize = sizeof(CallerBuffer::bytes);
 constexpr unsigned DefaultCount = 2000;
 constexpr unsigned LongCount = 100000;
 constexpr DWORD HangSeconds = 60;
-
-// A caller buffer of 1024 bytes with sentinels after it.
-struct GuardedBuffer {
-    unsigned char bytes[BufferSize + GuardSize];
-    GuardedBuffer()
-    {
-        memset(bytes, Fill, BufferSize);
-        memset(bytes + BufferSize, GuardByte, GuardSize);
-    }
-    char *Data() { return reinterpret_cast<char *>(bytes); }
-    bool GuardIntact() const
-    {
-        return std::all_of(bytes + BufferSize, bytes + BufferSize + GuardSize,
-                           [](unsigned char b) { return b == GuardByte; });
-    }
-    bool Untouched() const
-    {
-        return std::all_of(bytes, bytes + BufferSize, [](unsigned char b) { return b == Fill; });
-    }
-    // False when no terminator lies within the 1024 bytes.
-    bool Text(std::string *text) const
-    {
-        const void *end = memchr(bytes, 0, BufferSize);
-        if (!end)
-            return false;
-        text->assign(reinterpret_cast<const char *>(bytes),
-                     static_cast<const unsigned char *>(end) - bytes);
-        return true;
-    }
-};
 
 struct Violation {
     unsigned seed;
@@ -123,7 +90,7 @@ bool Allowed(const std::vector<LONG> &codes, int result)
 
 // A list of entries each ending in "\n", within 1022 characters; the entries
 // come back without their "\n".
-bool ParseList(const char *where, const GuardedBuffer &buffer, std::vector<std::string> *entries)
+bool ParseList(const char *where, const CallerBuffer &buffer, std::vector<std::string> *entries)
 {
     std::string text;
     if (!buffer.Text(&text)) {
@@ -144,7 +111,7 @@ bool ParseList(const char *where, const GuardedBuffer &buffer, std::vector<std::
     return true;
 }
 
-void CheckReport(const char *where, const GuardedBuffer &report, const char *prefix)
+void CheckReport(const char *where, const CallerBuffer &report, const char *prefix)
 {
     std::string text;
     if (!report.Text(&text))
@@ -171,8 +138,8 @@ void CheckEntries(const char *where, const std::vector<std::string> &entries, bo
     }
 }
 
-void CheckPhonebook(const HostileScenario &s, int result, const GuardedBuffer &list,
-                    const GuardedBuffer &report)
+void CheckPhonebook(const HostileScenario &s, int result, const CallerBuffer &list,
+                    const CallerBuffer &report)
 {
     const char *where = "ListRASConnections";
     const RasFacts &f = s.ras;
@@ -208,8 +175,8 @@ void CheckPhonebook(const HostileScenario &s, int result, const GuardedBuffer &l
                std::to_string(listed) + " listed, " + std::to_string(fit) + " fit");
 }
 
-void CheckModems(const HostileScenario &s, int result, const GuardedBuffer &list,
-                 const GuardedBuffer &report, const PickerSeen &seen)
+void CheckModems(const HostileScenario &s, int result, const CallerBuffer &list,
+                 const CallerBuffer &report, const PickerSeen &seen)
 {
     const char *where = "ListTAPIModems";
     const TapiFacts &f = s.tapi;
@@ -298,8 +265,8 @@ void RunScenario(const HostileScenario &s)
     Serve(s.ras.variant, s.text, false);
     if (s.ras.hostBinds)
         kit.LoadRASLib();
-    GuardedBuffer rasList, rasReport;
-    int result = kit.ListRASConnections(rasList.Data(), rasReport.Data());
+    CallerBuffer rasList, rasReport;
+    int result = kit.ListRASConnections(rasList.bytes, rasReport.bytes);
     AfterCall(CurrentCall, "rasapi32.dll");
     CheckPhonebook(s, result, rasList, rasReport);
     kit.UnLoadRASLib();
@@ -308,11 +275,11 @@ void RunScenario(const HostileScenario &s)
     Serve(s.tapi.variant, s.text, true);
     if (s.tapi.hostBinds)
         kit.LoadTAPILib();
-    GuardedBuffer tapiList, tapiReport;
+    CallerBuffer tapiList, tapiReport;
     PickerSeen seen;
     {
         PickerDriver driver(s.tapi.action, s.tapi.item);
-        result = kit.ListTAPIModems(tapiList.Data(), tapiReport.Data());
+        result = kit.ListTAPIModems(tapiList.bytes, tapiReport.bytes);
         seen = driver.Seen();
     }
     AfterCall(CurrentCall, "Tapi32.dll");

@@ -100,26 +100,6 @@ Profile ReadProfile(const std::string &file, size_t sample = 1)
     return profile;
 }
 
-// The profile service re-reads a file written in the last seconds on every
-// call; an hour-old file is read once. Each call gives another time, so a
-// copy the service holds from before is never taken for the file (flushing
-// it instead would parse the file once more).
-void Age(const std::string &file)
-{
-    HANDLE h = CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    static ULONGLONG step;
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t = {{now.dwLowDateTime, now.dwHighDateTime}};
-    t.QuadPart -= 36000000000ull + ++step * 10000000ull;
-    FILETIME old = {t.LowPart, t.HighPart};
-    SetFileTime(h, nullptr, nullptr, &old);
-    CloseHandle(h);
-}
-
 // --- hostile profiles ----------------------------------------------------
 
 const std::string Plain = "[Setup]\r\nName=Kit\r\nPath=C:\\Kit\r\n[Modem]\r\nInit=AT&F\r\nSpeed=9600\r\n";
@@ -222,8 +202,8 @@ protected:
         std::string s = folder + "source.ini", t = folder + "target.ini";
         EXPECT_TRUE(WriteBytes(s, source));
         EXPECT_TRUE(WriteBytes(t, target));
-        Age(s);
-        Age(t);
+        AgeFile(s);
+        AgeFile(t);
         Profile from = ReadProfile(s, sample), before = ReadProfile(t, sample);
 
         DebugRun run = Merge(s, t);
@@ -233,7 +213,7 @@ protected:
         EXPECT_TRUE(ReadBytes(s, &after));
         EXPECT_TRUE(after == source) << "the source was written";
 
-        Age(t);
+        AgeFile(t);
         size_t lost = 0;
         for (const auto &[name, e] : before) {
             // A key listed but not found by name (garbage) held nothing.
@@ -318,7 +298,7 @@ TEST_F(HostileProfiles, TargetsThatCannotBeWritten)
     // Read-only (Wine run as root may write it anyway: then merged, not lost).
     ASSERT_TRUE(WriteBytes(t, Target));
     ASSERT_TRUE(SetFileAttributesA(t.c_str(), FILE_ATTRIBUTE_READONLY));
-    Age(t);
+    AgeFile(t);
     DebugRun run = Merge(s, t);
     EXPECT_EQ(run.exitCode, 0u) << "read-only";
     EXPECT_EQ(ProfileValue(t, "Setup", "Keep"), "1");

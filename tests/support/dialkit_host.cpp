@@ -111,6 +111,24 @@ bool ModuleLoaded(const char *name)
 CallerBuffer::CallerBuffer()
 {
     memset(bytes, 0xcc, sizeof bytes);
+    memset(guard, 0x5a, sizeof guard);
+}
+
+bool CallerBuffer::GuardIntact() const
+{
+    for (unsigned char c : guard)
+        if (c != 0x5a)
+            return false;
+    return true;
+}
+
+bool CallerBuffer::Text(std::string *text) const
+{
+    const void *end = memchr(bytes, 0, sizeof bytes);
+    if (!end)
+        return false;
+    text->assign(bytes, static_cast<const char *>(end) - bytes);
+    return true;
 }
 
 bool CallerBuffer::Untouched() const

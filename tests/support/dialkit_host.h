@@ -40,10 +40,14 @@ bool ModuleLoaded(const char *name);
 std::string SystemFolder();
 
 // A caller buffer of 1024 bytes, filled with 0xcc so that "left as given"
-// and any write past the text show.
+// and any write past the text show, followed by sentinels that a write past
+// the buffer would change.
 struct CallerBuffer {
     char bytes[1024];
+    unsigned char guard[64];
     CallerBuffer();
     bool Untouched() const;
+    bool GuardIntact() const;
     std::string Text() const;   // up to the terminator; "(unterminated)" if none
+    bool Text(std::string *text) const;   // false, text untouched, if unterminated
 };

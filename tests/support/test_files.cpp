@@ -63,12 +63,15 @@ bool AgeFile(const std::string &path)
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    // An hour back, one second further each call: a copy the service holds
+    // from an earlier write is never taken for the file.
+    static ULONGLONG calls;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     ULARGE_INTEGER time;
     time.LowPart = now.dwLowDateTime;
     time.HighPart = now.dwHighDateTime;
-    time.QuadPart -= 60ull * 10000000;  // 100 ns units
+    time.QuadPart -= (3600ull + ++calls) * 10000000;  // 100 ns units
     FILETIME aged = {time.LowPart, time.HighPart};
     BOOL ok = SetFileTime(file, nullptr, nullptr, &aged);
     CloseHandle(file);

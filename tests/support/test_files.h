@@ -9,7 +9,7 @@ bool ReadBytes(const std::string &path, std::string *bytes);
 bool FileExists(const std::string &path);
 // The folder that holds the running test program, with a trailing backslash.
 std::string ProgramFolder();
-// Sets a file's last write a minute back. The profile service parses a file
+// Sets a file's last write an hour back. The profile service parses a file
 // written in the last two seconds again on every call; aged, a file is parsed
 // once for all the reads that check it.
 bool AgeFile(const std::string &path);
