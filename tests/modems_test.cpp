@@ -254,11 +254,9 @@ TEST_F(ModemList, ErrorReports)
         {"no message", 0x80000099, "TAPI ERROR :  Unknown error code - -2147483495"},
         {"not a telephony code", 5, "TAPI ERROR :  Unknown error code - 5"},
     };
-    char code[16];
     for (const auto &c : cases) {
         // Device 0 is gathered before device 1 fails.
-        wsprintfA(code, "0x%08lX", c.code);
-        UseServices("full", Tapi("", {Named("First"), Named("Second") + "Caps=" + code + "\r\n",
+        UseServices("full", Tapi("", {Named("First"), Named("Second") + "Caps=" + Hex(c.code) + "\r\n",
                                       Named("Third")}));
         Outcome o = ListModems(PickerAction::Ok);
         EXPECT_EQ(o.result, static_cast<int>(c.code)) << c.what;

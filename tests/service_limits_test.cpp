@@ -17,13 +17,6 @@ namespace {
 
 constexpr size_t ReportRoom = 1023;
 
-std::string Hex(DWORD value)
-{
-    char text[16];
-    wsprintfA(text, "0x%08lX", value);
-    return text;
-}
-
 // The stand-in's own text for `id`, read from its message table as data.
 std::string MessageText(DWORD id)
 {

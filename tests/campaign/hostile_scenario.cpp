@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <random>
 
+#include "dialkit_host.h"
+
 namespace {
 
 constexpr DWORD CapsBlockSize = 4336;
@@ -43,13 +45,6 @@ DWORD Clean(DWORD value)
             value ^= 1u << shift;
     }
     return value;
-}
-
-std::string Hex(DWORD value)
-{
-    char text[16];
-    wsprintfA(text, "0x%08lX", value);
-    return text;
 }
 
 std::string Decimal(DWORD value)

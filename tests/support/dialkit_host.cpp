@@ -103,6 +103,13 @@ std::vector<std::string> ServiceCalls(const std::string &function)
     return found;
 }
 
+std::string Hex(DWORD value)
+{
+    char text[16];
+    wsprintfA(text, "0x%08lX", value);
+    return text;
+}
+
 bool ModuleLoaded(const char *name)
 {
     return GetModuleHandleA(name) != nullptr;

@@ -36,6 +36,9 @@ void RewriteScenario(const std::string &scenario);
 
 bool ModuleLoaded(const char *name);
 
+// A 32-bit code as a scenario writes it: "0x" and eight hex digits.
+std::string Hex(DWORD value);
+
 // The system folder, with a trailing backslash.
 std::string SystemFolder();
 
