@@ -6,7 +6,7 @@
 // had to cut is reported instead of being half merged.
 #include <windows.h>
 #include <stdio.h>
-#include <string.h>
+#include <wchar.h>
 
 namespace {
 
@@ -14,38 +14,38 @@ constexpr DWORD ListSize = 64 * 1024;
 constexpr DWORD ValueSize = 4096;
 
 // One spare zero past what the service may fill keeps every walk inside.
-char names[ListSize + 1];
-char section[ListSize + 1];
-char current[ValueSize + 1];
+wchar_t names[ListSize + 1];
+wchar_t section[ListSize + 1];
+wchar_t current[ValueSize + 1];
 
 } // namespace
 
-int main(int argc, char **argv)
+int wmain(int argc, wchar_t **argv)
 {
     if (argc != 3) {
         fputs("usage: profile_floor SOURCE TARGET\n", stderr);
         return 2;
     }
-    const char *source = argv[1];
-    const char *target = argv[2];
+    const wchar_t *source = argv[1];
+    const wchar_t *target = argv[2];
 
     // The service returns size - 2 when it had to cut a list.
-    DWORD namesLength = GetPrivateProfileSectionNamesA(names, ListSize, source);
+    DWORD namesLength = GetPrivateProfileSectionNamesW(names, ListSize, source);
     if (namesLength >= ListSize - 2)
         return 1;
-    for (char *name = names; name < names + namesLength && *name; name += strlen(name) + 1) {
-        DWORD length = GetPrivateProfileSectionA(name, section, ListSize, source);
+    for (wchar_t *name = names; name < names + namesLength && *name; name += wcslen(name) + 1) {
+        DWORD length = GetPrivateProfileSectionW(name, section, ListSize, source);
         if (length >= ListSize - 2)
             return 1;
-        for (char *line = section; line < section + length && *line;) {
-            size_t lineLength = strlen(line);
-            char *equals = strchr(line, '=');
-            if (line[0] != ';' && equals && equals != line && equals[1]) {
-                *equals = '\0';
-                const char *value = equals + 1;
-                DWORD got = GetPrivateProfileStringA(name, line, "", current, ValueSize, target);
-                if (got == 0 || _stricmp(current, value) != 0)
-                    WritePrivateProfileStringA(name, line, value, target);
+        for (wchar_t *line = section; line < section + length && *line;) {
+            size_t lineLength = wcslen(line);
+            wchar_t *equals = wcschr(line, L'=');
+            if (line[0] != L';' && equals && equals != line && equals[1]) {
+                *equals = L'\0';
+                const wchar_t *value = equals + 1;
+                DWORD got = GetPrivateProfileStringW(name, line, L"", current, ValueSize, target);
+                if (got == 0 || _wcsicmp(current, value) != 0)
+                    WritePrivateProfileStringW(name, line, value, target);
             }
             line += lineLength + 1;
         }

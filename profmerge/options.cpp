@@ -2,28 +2,47 @@
 
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 
-char *ExtractOption(const char *tail, const char *option)
+const wchar_t *CommandLineTail(const wchar_t *commandLine)
 {
-    const char *found = strstr(tail, option);
+    const wchar_t *p = commandLine;
+    if (*p == L'"') {
+        // A quoted name ends at its closing quote.
+        for (p++; *p && *p != L'"'; p++) {
+        }
+        if (*p)
+            p++;
+    } else {
+        while (*p > L' ')
+            p++;
+    }
+    while (*p && *p <= L' ')
+        p++;
+    return p;
+}
+
+wchar_t *ExtractOption(const wchar_t *tail, const wchar_t *option)
+{
+    const wchar_t *found = wcsstr(tail, option);
     if (!found)
         return nullptr;
 
-    const char *value = found + strlen(option);
+    const wchar_t *value = found + wcslen(option);
     // A quoted value may hold spaces and ends at its closing quote; an
     // unquoted one ends at the first space, so a quoted option after it
     // does not end up inside it.
     size_t length;
-    if (*value == '"') {
+    if (*value == L'"') {
         value++;
-        const char *close = strchr(value, '"');
-        length = close ? (size_t)(close - value) : strlen(value);
+        const wchar_t *close = wcschr(value, L'"');
+        length = close ? (size_t)(close - value) : wcslen(value);
     } else {
-        length = strcspn(value, " ");
+        length = wcscspn(value, L" ");
     }
 
-    char *copy = (char *)calloc(length + 1, 1);
+    wchar_t *copy = (wchar_t *)calloc(length + 1, sizeof(wchar_t));
     if (copy)
-        memcpy(copy, value, length);
+        memcpy(copy, value, length * sizeof(wchar_t));
     return copy;
 }

@@ -4,15 +4,17 @@
 #include <stdlib.h>
 
 #include "options.h"
+#include "test_files.h"
 
 namespace {
 
 std::string Show(const char *text) { return text ? "\"" + std::string(text) + "\"" : "(null)"; }
 
-std::string Extract(const char *tail, const char *option)
+// Tails and values in UTF-8; the options work on the wide text.
+std::string Extract(const std::string &tail, const char *option)
 {
-    char *value = ExtractOption(tail, option);
-    std::string shown = Show(value);
+    wchar_t *value = ExtractOption(Wide(tail).c_str(), Wide(option).c_str());
+    std::string shown = value ? Show(Utf8(value).c_str()) : Show(nullptr);
     free(value);
     return shown;
 }
@@ -41,6 +43,9 @@ TEST(ExtractOption, FindsEachValueWhereverItStands)
         // Option texts are case-sensitive, and the first occurrence counts.
         {"-SRC:a.ini -Target:b.ini", nullptr, nullptr},
         {"-src:first.ini -src:second.ini", "first.ini", nullptr},
+        // Every character outside the ANSI code page arrives whole.
+        {"-src:C:\\Ελληνικά\\πηγή.ini -target:\"C:\\東京 フォルダ\\😀.ini\"",
+         "C:\\Ελληνικά\\πηγή.ini", "C:\\東京 フォルダ\\😀.ini"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(Extract(c.tail, "-src:"), Show(c.src)) << c.tail;
@@ -52,8 +57,30 @@ TEST(ExtractOption, CopiesALongValueWhole)
 {
     std::string path(32000, 'p');
     std::string tail = "-src:" + path + " -target:\"" + path + "\"";
-    EXPECT_EQ(Extract(tail.c_str(), "-src:"), Show(path.c_str()));
-    EXPECT_EQ(Extract(tail.c_str(), "-target:"), Show(path.c_str()));
+    EXPECT_EQ(Extract(tail, "-src:"), Show(path.c_str()));
+    EXPECT_EQ(Extract(tail, "-target:"), Show(path.c_str()));
+}
+
+TEST(CommandLineTail, SkipsTheProgramNameAndTheBlanksAfterIt)
+{
+    static const struct {
+        const char *line, *tail;
+    } cases[] = {
+        {"profmerge.exe -src:a.ini", "-src:a.ini"},
+        {"\"C:\\Program Files\\profmerge.exe\" -src:a.ini", "-src:a.ini"},
+        // Every control character and blank after the name goes; the tail's own stay.
+        {"profmerge.exe \t\x01\x1f  -src:a b ", "-src:a b "},
+        {"\"C:\\Dossier é\\profmerge.exe\"-src:a.ini", "-src:a.ini"},
+        // An unquoted name ends at the first blank or control character.
+        {"C:\\Φάκελος\\profmerge.exe\x02-src:x", "-src:x"},
+        {"\"unclosed name -src:a.ini", ""},
+        {"profmerge.exe", ""},
+        {"", ""},
+    };
+    for (const auto &c : cases) {
+        std::wstring line = Wide(c.line);
+        EXPECT_EQ(Utf8(CommandLineTail(line.c_str())), c.tail) << c.line;
+    }
 }
 
 } // namespace

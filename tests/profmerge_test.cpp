@@ -67,14 +67,60 @@ protected:
     std::string folder;
 };
 
+enum class Encoding { Ansi, Utf16Le, Utf16Be, Utf8Bom };
+
+// UTF-8 text as a profile file of that encoding, with its byte-order mark
+// (8-bit: the bytes as they are).
+std::string Encode(const std::string &text, Encoding encoding)
+{
+    if (encoding == Encoding::Ansi)
+        return text;
+    if (encoding == Encoding::Utf8Bom)
+        return "\xEF\xBB\xBF" + text;
+    bool big = encoding == Encoding::Utf16Be;
+    std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t unit : Wide(text)) {
+        char low = (char)(unit & 0xFF), high = (char)(unit >> 8);
+        bytes += big ? high : low;
+        bytes += big ? low : high;
+    }
+    return bytes;
+}
+
 struct MergeRow {
     const char *what;
-    const char *source;
-    const char *target;  // "" for no target file
-    // "Section/key=value" lines that must hold in the merged target.
+    std::string source;
+    std::string target;  // "" for no target file
+    // "Section/key=value" lines that must hold in the merged target, read
+    // through the wide calls (names and values in UTF-8).
     std::vector<std::string> expected;
     size_t totos;
+    Encoding encoding = Encoding::Ansi;  // of both files
+    // The ANSI code page the row's 8-bit bytes are written in (0: any).
+    unsigned codePage = 1252;
+    // When set, the target's bytes after the merge, exactly.
+    std::string exactTarget = "";
 };
+
+// Section names, keys and values in Greek, CJK and beyond the Basic
+// Multilingual Plane (surrogate pairs): new ones copied exactly, differing
+// ones replaced, equal ones (A-Z case aside) and the target's own left alone.
+MergeRow UnicodeRow(const char *what, Encoding encoding)
+{
+    return {what,
+            Encode("[Général]\r\nNom=Ελένη\r\nVille=東京\r\nPays=France\r\nGrec=αβγ\r\nEmoji=😀𝄞\r\n"
+                   "[Δοκιμή]\r\nκλειδί=τιμή\r\n[𠜎 Ext]\r\n𝄞key=𠜎value\r\n",
+                   encoding),
+            Encode("[Général]\r\nNom=Αλέξης\r\nVille=大阪\r\nPays=FRANCE\r\nGrec=ΑΒΓ\r\nMine=Ωμέγα\r\n"
+                   "[Seulement ici]\r\nx=ж\r\n",
+                   encoding),
+            {"Général/Nom=Ελένη", "Général/Ville=東京", "Général/Pays=FRANCE", "Général/Grec=αβγ",
+             "Général/Emoji=😀𝄞", "Général/Mine=Ωμέγα", "Δοκιμή/κλειδί=τιμή", "𠜎 Ext/𝄞key=𠜎value",
+             "Seulement ici/x=ж"},
+            3,
+            encoding,
+            0};
+}
 
 TEST_F(Profmerge, AppliesTheMergeRuleEntryByEntry)
 {
@@ -94,22 +140,60 @@ TEST_F(Profmerge, AppliesTheMergeRuleEntryByEntry)
         {"line without equals", "[A]\r\njunk\r\nk=v\r\n", "", {"A/k=v", "A/junk=(absent)"}, 0},
         {"empty key name skipped", "[A]\r\n=v\r\nk=v\r\n", "", {"A/k=v"}, 0},
         {"non-ASCII letters are not folded", "[A]\r\nk=caf\xe9\r\n", "[A]\r\nk=CAF\xc9\r\n",
-         {"A/k=caf\xe9"}, 1},
+         {"A/k=café"}, 1},
         {"two differing, one equal, one new", "[A]\r\na=1\r\nb=2\r\nc=3\r\nd=4\r\n",
          "[A]\r\na=x\r\nb=y\r\nc=3\r\n", {"A/a=1", "A/b=2", "A/c=3", "A/d=4"}, 2},
         {"longer target value", "[A]\r\nk=abc\r\n", "[A]\r\nk=abcd\r\n", {"A/k=abc"}, 1},
         {"shorter target value", "[A]\r\nk=abcd\r\n", "[A]\r\nk=abc\r\n", {"A/k=abcd"}, 1},
+        UnicodeRow("UTF-16 LE", Encoding::Utf16Le),
+        // Wine's service reads these two as Unicode too; Windows' does not.
+        UnicodeRow("UTF-16 BE", Encoding::Utf16Be),
+        UnicodeRow("UTF-8 with a byte-order mark", Encoding::Utf8Bom),
+        // 8-bit profiles come out as the 8-bit calls left them, byte for
+        // byte: code page 1252 letters, the bytes it leaves undefined, and
+        // raw UTF-8 sequences.
+        {"code page 1252 bytes",
+         "[G\xe9n\xe9ral]\r\nNom=Zo\xeb\r\nPrix=5 \x80\r\nRaw=\x81\x8d\x8f\x90\x9d\r\nSame=\xfc\xfc\r\n"
+         "[\xdcnic\xf6" "de \x80]\r\nk\xe9y=\xe9t\xe9\r\n",
+         "[G\xe9n\xe9ral]\r\nNom=ZO\xcb\r\nSame=\xfc\xfc\r\nRaw=old\r\nVille=K\xf6ln\r\n", {}, 2,
+         Encoding::Ansi, 1252,
+         "[G\xe9n\xe9ral]\r\nNom=Zo\xeb\r\nSame=\xfc\xfc\r\nRaw=\x81\x8d\x8f\x90\x9d\r\nVille=K\xf6ln\r\n"
+         "Prix=5 \x80\r\n[\xdcnic\xf6" "de \x80]\r\nk\xe9y=\xe9t\xe9\r\n"},
+        {"raw UTF-8 bytes in an 8-bit profile",
+         "[Gr\xc3\xbc\xc3\x9f" "e]\r\nName=\xce\x95\xce\xbb\xce\xad\xce\xbd\xce\xb7\r\n"
+         "City=\xe6\x9d\xb1\xe4\xba\xac\r\nEmoji=\xf0\x9f\x98\x80\r\n[\xce\x94]\r\nk=\xe2\x82\xac\r\n",
+         "[Gr\xc3\xbc\xc3\x9f" "e]\r\nName=\xce\x91\xce\xbb\r\nCity=\xe6\x9d\xb1\xe4\xba\xac\r\n", {}, 1,
+         Encoding::Ansi, 1252,
+         "[Gr\xc3\xbc\xc3\x9f" "e]\r\nName=\xce\x95\xce\xbb\xce\xad\xce\xbd\xce\xb7\r\n"
+         "City=\xe6\x9d\xb1\xe4\xba\xac\r\nEmoji=\xf0\x9f\x98\x80\r\n[\xce\x94]\r\nk=\xe2\x82\xac\r\n"},
+        // Code page 932: a byte-wise fold took the second byte of ヂ (83 61)
+        // for the lower case of ア's (83 41). Run by the profmerge_cp932 test.
+        {"double-byte code page", "[A]\r\nk=\x83\x61\r\n", "[A]\r\nk=\x83\x41\r\n", {"A/k=ヂ"}, 1,
+         Encoding::Ansi, 932, "[A]\r\nk=\x83\x61\r\n"},
     };
     for (const auto &row : rows) {
+        if (row.codePage && row.codePage != GetACP())
+            continue;
         SCOPED_TRACE(row.what);
         SetUp();
         Outcome outcome = Merge(row.source, row.target);
         EXPECT_EQ(outcome.totos, row.totos);
         for (const auto &check : row.expected) {
             size_t slash = check.find('/'), equals = check.find('=', slash);
-            EXPECT_EQ(Value(check.substr(0, slash), check.substr(slash + 1, equals - slash - 1)),
+            EXPECT_EQ(WideProfileValue(Target(), check.substr(0, slash),
+                                       check.substr(slash + 1, equals - slash - 1)),
                       check.substr(equals + 1))
                 << check;
+        }
+        std::string bytes;
+        EXPECT_TRUE(ReadBytes(Target(), &bytes));
+        if (!row.exactTarget.empty()) {
+            EXPECT_EQ(bytes, row.exactTarget);
+        }
+        // The target keeps its encoding.
+        if (row.encoding != Encoding::Ansi) {
+            std::string mark = Encode("", row.encoding);
+            EXPECT_EQ(bytes.substr(0, mark.size()), mark);
         }
     }
 }
@@ -218,6 +302,17 @@ TEST_F(Profmerge, ComparesLongTargetValuesWhole)
     }
 }
 
+// A folder of `length` characters or more under `base`, made of folders
+// named `name` plus a number.
+std::string DeepFolder(std::string base, const std::string &name, size_t length)
+{
+    for (int i = 0; Wide(base).size() < length; i++) {
+        base += name + std::to_string(i) + "\\";
+        MakeFolder(base);
+    }
+    return base;
+}
+
 TEST_F(Profmerge, CommandLineShapes)
 {
     const std::string kv = "[A]\r\nk=v\r\n";
@@ -225,35 +320,58 @@ TEST_F(Profmerge, CommandLineShapes)
         const char *what;
         std::string tail;
         bool merges;
+        std::string target = "";  // the default target when empty
+        unsigned long exitCode = 0;
     };
-    std::string target = Target();
     std::string spaced = folder + "with space\\";
-    CreateDirectoryA(spaced.c_str(), nullptr);
+    MakeFolder(spaced);
+    // Names outside any ANSI code page, and paths past MAX_PATH (one with
+    // Greek folders): the service gets the short form of their folders.
+    const std::string greek = folder + "Ελληνικά\\", cjk = folder + "東京 フォルダ\\", emoji = folder + "😀\\";
+    const std::string deepGreek = DeepFolder(folder, "Ελληνικά φάκελος ", 300);
+    const std::string deep = DeepFolder(folder, "a folder of forty characters in its name", 320);
+    const std::string sources[] = {Source(),         spaced + "s.ini",    greek + "s.ini", cjk + "s.ini",
+                                   emoji + "s.ini", deepGreek + "s.ini", deep + "s.ini"};
+    for (const std::string &f : {greek, cjk, emoji})
+        MakeFolder(f);
+    const std::string defaultTarget = Target();
     const Shape shapes[] = {
         {"empty", "", false},
         {"blanks only", "   \t ", false},
         {"source only", "-src:" + Source(), false},
-        {"target only", "-target:" + target, false},
-        {"in order", "-src:" + Source() + " -target:" + target, true},
-        {"reversed", "-target:" + target + " -src:" + Source(), true},
-        {"unquoted then quoted", "-src:" + Source() + " -target:\"" + target + "\"", true},
-        {"quoted paths with spaces", "-src:\"" + spaced + "s.ini\" -target:\"" + target + "\"", true},
-        {"options in capitals", "-SRC:" + Source() + " -TARGET:" + target, false},
+        {"target only", "-target:" + defaultTarget, false},
+        {"in order", "-src:" + Source() + " -target:" + defaultTarget, true},
+        {"reversed", "-target:" + defaultTarget + " -src:" + Source(), true},
+        {"unquoted then quoted", "-src:" + Source() + " -target:\"" + defaultTarget + "\"", true},
+        {"quoted paths with spaces", "-src:\"" + spaced + "s.ini\" -target:\"" + defaultTarget + "\"", true},
+        {"options in capitals", "-SRC:" + Source() + " -TARGET:" + defaultTarget, false},
         {"empty paths", "-src: -target: ", false},
-        {"empty target path", "-src:" + Source() + " -target:", false},
+        // An empty target names no file the service can write.
+        {"empty target path", "-src:" + Source() + " -target:", false, "", ERROR_ACCESS_DENIED},
+        {"Greek folders, unquoted", "-src:" + greek + "s.ini -target:" + greek + "t.ini", true, greek + "t.ini"},
+        {"CJK folder with a space, quoted", "-src:\"" + cjk + "s.ini\" -target:\"" + cjk + "t.ini\"", true,
+         cjk + "t.ini"},
+        {"emoji folder", "-target:\"" + emoji + "t.ini\" -src:" + emoji + "s.ini", true, emoji + "t.ini"},
+        {"paths past 300 characters", "-src:\"" + deepGreek + "s.ini\" -target:\"" + deep + "t.ini\"", true,
+         deep + "t.ini"},
+        {"past 300 characters, in a missing folder",
+         "-src:\"" + deep + "s.ini\" -target:\"" + deep + "no\\t.ini\"", false, deep + "no\\t.ini",
+         ERROR_PATH_NOT_FOUND},
     };
     for (const auto &shape : shapes) {
         SCOPED_TRACE(shape.what);
-        DeleteFileA(target.c_str());
-        ASSERT_TRUE(WriteBytes(Source(), kv));
-        ASSERT_TRUE(WriteBytes(spaced + "s.ini", kv));
+        std::string target = shape.target.empty() ? defaultTarget : shape.target;
+        RemoveFile(target);
+        for (const std::string &source : sources)
+            ASSERT_TRUE(WriteBytes(source, kv)) << source;
         Outcome outcome = Run(shape.tail);
         EXPECT_TRUE(outcome.started);
-        EXPECT_EQ(outcome.exitCode, 0u);
+        EXPECT_EQ(outcome.exitCode, shape.exitCode);
         EXPECT_EQ(outcome.others, 0u);
         EXPECT_EQ(FileExists(target), shape.merges);
-        if (shape.merges) {
-            EXPECT_EQ(Value("A", "k"), "v");
+        std::string bytes;
+        if (shape.merges && ReadBytes(target, &bytes)) {
+            EXPECT_EQ(bytes, kv);
         }
     }
 }
@@ -315,16 +433,19 @@ TEST_F(Profmerge, MissingOrReadOnlyFiles)
     EXPECT_EQ(Value("A", "k"), "v");
     EXPECT_EQ(Value("B", "j"), "u");
 
-    // A read-only target loses nothing. (Whether the write is refused
-    // depends on who runs the test: Wine as root writes anyway.)
+    // A read-only target loses nothing, and a refused write is reported.
+    // (Whether it is refused depends on who runs the test: Wine as root
+    // writes anyway.)
     SetUp();
     ASSERT_TRUE(WriteBytes(Target(), "[A]\r\nk=w\r\nmine=1\r\n"));
     ASSERT_TRUE(SetFileAttributesA(Target().c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(WriteBytes(Source(), "[A]\r\nk=v\r\nn=1\r\n"));
     outcome = Run("-src:" + Source() + " -target:" + Target());
-    EXPECT_EQ(outcome.exitCode, 0u);
     EXPECT_EQ(Value("A", "mine"), "1");
-    EXPECT_TRUE(Value("A", "k") == "w" || Value("A", "k") == "v") << Value("A", "k");
+    bool written = Value("A", "k") == "v";
+    EXPECT_TRUE(written || Value("A", "k") == "w") << Value("A", "k");
+    EXPECT_EQ(outcome.exitCode, written ? 0u : (unsigned long)ERROR_ACCESS_DENIED);
+    EXPECT_EQ(outcome.totos, written ? 1u : 0u);
     SetFileAttributesA(Target().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -23,12 +23,14 @@ std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO &info
 DebugRun RunUnderDebugger(const std::string &commandLine)
 {
     DebugRun run;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
+    // UTF-8, so that a command line in any script reaches the program whole.
+    int length = MultiByteToWideChar(CP_UTF8, 0, commandLine.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> line(length > 0 ? length : 1);
+    MultiByteToWideChar(CP_UTF8, 0, commandLine.c_str(), -1, line.data(), (int)line.size());
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
                         nullptr, nullptr, &startup, &process))
         return run;
     run.started = true;

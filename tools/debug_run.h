@@ -10,6 +10,6 @@ struct DebugRun {
     std::vector<std::string> debugStrings;  // each OutputDebugStringA text, in order
 };
 
-// Starts `commandLine` exactly as given (CreateProcessA with no application
-// name) as a debuggee, collects its debug strings and waits for its exit.
+// Starts `commandLine` (UTF-8) exactly as given (CreateProcessW with no
+// application name) as a debuggee, collects its debug strings and waits for its exit.
 DebugRun RunUnderDebugger(const std::string &commandLine);

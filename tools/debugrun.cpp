@@ -5,6 +5,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 
 #include "debug_run.h"
 
@@ -12,23 +13,27 @@ int main()
 {
     // Our own name is skipped the way the platform does it, so the rest of
     // the raw line reaches the program untouched.
-    const char *line = GetCommandLineA();
-    if (*line == '"') {
-        const char *close = strchr(line + 1, '"');
-        line = close ? close + 1 : line + strlen(line);
+    const wchar_t *line = GetCommandLineW();
+    if (*line == L'"') {
+        const wchar_t *close = wcschr(line + 1, L'"');
+        line = close ? close + 1 : line + wcslen(line);
     } else {
-        while (*line > ' ')
+        while (*line > L' ')
             line++;
     }
-    while (*line == ' ' || *line == '\t')
+    while (*line == L' ' || *line == L'\t')
         line++;
     if (!*line) {
         fprintf(stderr, "usage: debugrun <command line>\n");
         return 2;
     }
-    DebugRun run = RunUnderDebugger(line);
+    // Passed on as UTF-8, which carries every character of the line.
+    int size = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(size > 0 ? size - 1 : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8.data(), size, nullptr, nullptr);
+    DebugRun run = RunUnderDebugger(utf8);
     if (!run.started) {
-        fprintf(stderr, "debugrun: cannot start: %s\n", line);
+        fprintf(stderr, "debugrun: cannot start: %s\n", utf8.c_str());
         return 2;
     }
     for (const auto &text : run.debugStrings)

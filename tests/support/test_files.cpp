@@ -2,24 +2,52 @@
 
 #include <windows.h>
 
-#include <vector>
+std::wstring Wide(const std::string &utf8)
+{
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), nullptr, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), wide.data(), n);
+    return wide;
+}
+
+std::string Utf8(const std::wstring &wide)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), nullptr, 0, nullptr, nullptr);
+    std::string utf8(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), (int)wide.size(), utf8.data(), n, nullptr, nullptr);
+    return utf8;
+}
 
 std::string MakeScratchFolder(const std::string &name)
 {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
     for (unsigned n = GetCurrentProcessId();; n++) {
-        std::string folder = std::string(temp) + "kit-" + name + "-" + std::to_string(n) + "\\";
-        if (CreateDirectoryA(folder.c_str(), nullptr))
+        std::string folder = Utf8(temp) + "kit-" + name + "-" + std::to_string(n) + "\\";
+        if (MakeFolder(folder))
             return folder;
         if (GetLastError() != ERROR_ALREADY_EXISTS)
             return folder;
     }
 }
 
+// Long paths need the \\?\ form for the file calls to take them.
+static std::wstring FilePath(const std::string &path)
+{
+    std::wstring wide = Wide(path);
+    if (wide.size() >= MAX_PATH - 12 && wide.compare(0, 4, L"\\\\?\\") != 0)
+        wide = L"\\\\?\\" + wide;
+    return wide;
+}
+
+bool MakeFolder(const std::string &path)
+{
+    return CreateDirectoryW(FilePath(path).c_str(), nullptr) != FALSE;
+}
+
 bool WriteBytes(const std::string &path, const std::string &bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(FilePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -32,7 +60,7 @@ bool WriteBytes(const std::string &path, const std::string &bytes)
 bool ReadBytes(const std::string &path, std::string *bytes)
 {
     bytes->clear();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -46,7 +74,12 @@ bool ReadBytes(const std::string &path, std::string *bytes)
 
 bool FileExists(const std::string &path)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(FilePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool RemoveFile(const std::string &path)
+{
+    return DeleteFileW(FilePath(path).c_str()) != FALSE;
 }
 
 std::string ProgramFolder()
@@ -59,7 +92,7 @@ std::string ProgramFolder()
 
 bool AgeFile(const std::string &path)
 {
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileW(FilePath(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -86,4 +119,34 @@ std::string ProfileValue(const std::string &file, const std::string &section, co
                                          (DWORD)value.size(), file.c_str());
     std::string text(value.data(), got);
     return text == absent ? "(absent)" : text;
+}
+
+std::string WideProfileValue(const std::string &file, const std::string &section, const std::string &key)
+{
+    const wchar_t *absent = L"\x01(absent)";
+    for (DWORD size = 1 << 16;; size *= 4) {
+        std::vector<wchar_t> value(size + 1);
+        DWORD got = GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), absent, value.data(),
+                                             size, Wide(file).c_str());
+        if (got >= size - 1 && size < (1u << 28))
+            continue;
+        std::wstring text(value.data(), got);
+        return text == absent ? "(absent)" : Utf8(text);
+    }
+}
+
+std::vector<std::string> WideProfileList(const std::string &file, const char *section)
+{
+    for (DWORD size = 1 << 16;; size *= 4) {
+        std::vector<wchar_t> buffer(size + 2);
+        DWORD got = section ? GetPrivateProfileSectionW(Wide(section).c_str(), buffer.data(), size,
+                                                        Wide(file).c_str())
+                            : GetPrivateProfileSectionNamesW(buffer.data(), size, Wide(file).c_str());
+        if (got >= size - 2 && size < (1u << 28))
+            continue;
+        std::vector<std::string> items;
+        for (DWORD i = 0; i < got && buffer[i]; i += (DWORD)wcslen(&buffer[i]) + 1)
+            items.push_back(Utf8(&buffer[i]));
+        return items;
+    }
 }
