@@ -4,6 +4,9 @@ cmake_minimum_required(VERSION 3.21)
 #   [-DSUBSYSTEM="Windows GUI"] [-DEXPORTS=Name@ordinal;...] [-DARCH=x86|x64]
 #   [-DPOPS8=Name;...]   exports whose code must end in `ret $0x8` (stdcall)
 #   [-DMAX_BYTES=n]      the file's size limit
+#   [-DWINDRES=windres -DMANIFEST=ON]   an application manifest (type 24, id 1)
+#                        that starts the program as its invoker, with no
+#                        installer detection or file virtualization
 execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${FILE}")
@@ -78,6 +81,39 @@ foreach(name IN LISTS POPS8)
     string(APPEND failures "\n  ${name} returns with '${ret}', not 'ret $0x8'")
   endif()
 endforeach()
+
+# Installers start profmerge from non-elevated processes: without these,
+# Windows takes a 32-bit program with "install" in its version strings for a
+# setup program (error 740), or virtualizes its writes.
+if(MANIFEST)
+  execute_process(COMMAND ${WINDRES} -i ${FILE} -O rc OUTPUT_VARIABLE rc RESULT_VARIABLE rc_result)
+  # windres writes the resource as quoted lines between BEGIN and END.
+  string(REGEX MATCH "\n1 24 [^\n]*\nBEGIN\n([^\n]*\n)*END" block "${rc}")
+  string(REGEX MATCHALL "\"[^\n]*\"" lines "${block}")
+  set(manifest "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^\"(.*)\"$" "\\1" line "${line}")
+    string(REPLACE "\"\"" "\"" line "${line}")
+    string(APPEND manifest "${line}")
+  endforeach()
+  if(NOT rc_result EQUAL 0 OR NOT manifest)
+    string(APPEND failures "\n  no application manifest (resource type 24, id 1)")
+  endif()
+  set(needed
+    "<requestedExecutionLevel[^>]* level=\"asInvoker\""
+    "<requestedExecutionLevel[^>]* uiAccess=\"false\""
+    "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\""  # Vista
+    "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\""  # 7
+    "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\""  # 8
+    "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\""  # 8.1
+    "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\""  # 10 and 11
+    "<longPathAware[^>]*>true</longPathAware>")
+  foreach(pattern IN LISTS needed)
+    if(manifest AND NOT manifest MATCHES "${pattern}")
+      string(APPEND failures "\n  the manifest lacks ${pattern}")
+    endif()
+  endforeach()
+endif()
 
 # Installers carry these files.
 file(SIZE ${FILE} size)

@@ -8,17 +8,17 @@ if(KIT_ARCH STREQUAL "x86")
 endif()
 
 function(kit_pe_check name file)
-  cmake_parse_arguments(PE "" "SUBSYSTEM" "EXPORTS;POPS8" ${ARGN})
+  cmake_parse_arguments(PE "MANIFEST" "SUBSYSTEM" "EXPORTS;POPS8" ${ARGN})
   add_test(NAME ${name}
     COMMAND ${CMAKE_COMMAND}
       -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=${file} -DFORMAT=${KIT_PE_FORMAT}
       -DSUBSYSTEM=${PE_SUBSYSTEM} "-DEXPORTS=${PE_EXPORTS}" "-DALLOWED_DLLS=${KIT_SYSTEM_DLLS}"
       "-DPOPS8=${PE_POPS8}" -DMAX_BYTES=${KIT_MAX_BYTES}
-      -DARCH=${KIT_ARCH}
+      -DARCH=${KIT_ARCH} -DMANIFEST=${PE_MANIFEST} -DWINDRES=${CMAKE_RC_COMPILER}
       -P ${PROJECT_SOURCE_DIR}/cmake/check-pe.cmake)
 endfunction()
 
-kit_pe_check(pe_profmerge $<TARGET_FILE:profmerge> SUBSYSTEM "Windows GUI")
+kit_pe_check(pe_profmerge $<TARGET_FILE:profmerge> SUBSYSTEM "Windows GUI" MANIFEST)
 
 # Neither telephony nor remote access in the import table: both are bound at
 # run time, so Dialkit loads where either is missing.

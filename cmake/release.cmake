@@ -63,7 +63,7 @@ add_test(NAME package_contents
 set_tests_properties(package_contents PROPERTIES FIXTURES_REQUIRED package)
 
 # The shipped binaries as unpacked pass the same static checks as the build's.
-kit_pe_check(package_pe_profmerge ${KIT_UNPACKED}/bin/profmerge.exe SUBSYSTEM "Windows GUI")
+kit_pe_check(package_pe_profmerge ${KIT_UNPACKED}/bin/profmerge.exe SUBSYSTEM "Windows GUI" MANIFEST)
 kit_pe_check(package_pe_dialkit ${KIT_UNPACKED}/bin/Dialkit.dll
   EXPORTS ${KIT_DIALKIT_EXPORTS} POPS8 ${KIT_DIALKIT_POPS8})
 set_tests_properties(package_pe_profmerge package_pe_dialkit PROPERTIES FIXTURES_REQUIRED package)
