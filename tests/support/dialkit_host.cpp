@@ -44,6 +44,7 @@ const Dialkit &TheDialkit()
             k.UnLoadTAPILib = Export<BindFunction>(k.module, "UnLoadTAPILib");
             k.LoadRASLib = Export<BindFunction>(k.module, "LoadRASLib");
             k.UnLoadRASLib = Export<BindFunction>(k.module, "UnLoadRASLib");
+            k.ListTAPIModemsQuiet = Export<ListFunction>(k.module, "ListTAPIModemsQuiet");
         }
         return k;
     }();

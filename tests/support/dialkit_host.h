@@ -18,6 +18,7 @@ struct Dialkit {
     BindFunction UnLoadTAPILib;
     BindFunction LoadRASLib;
     BindFunction UnLoadRASLib;
+    ListFunction ListTAPIModemsQuiet;
 };
 
 // Dialkit.dll beside the test program, loaded once per process.
