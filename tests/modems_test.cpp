@@ -385,38 +385,55 @@ bool RunInHiddenStation(const std::function<void()> &body)
     return run.entered;
 }
 
+BOOL WINAPI FailingObjectQuery(HANDLE, int, PVOID, DWORD, LPDWORD)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
 // Where the picker cannot be shown the list answers as Cancel: a refused
 // dialog, or a window station that no one sees, where the dialog is not even
-// created (it would wait there for ever). The walk stays as it is.
+// created (it would wait there for ever). The walk stays as it is. When the
+// station cannot be asked, the picker is made as before.
 TEST_F(ModemList, PickerThatCannotBeShownAnswersAsCancel)
 {
     static const struct {
         const char *what;
-        bool hidden;
+        bool hidden, queryFails;
         const ListCall &call;
         std::string scenario;
         int result, created;
         std::string list, report;
         size_t caps;
     } cases[] = {
-        {"refused", false, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
-        {"unseen station", true, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
-        {"unseen station, no device", true, Picker, "[tapi]\r\nDevices=0\r\n", 0, 0, Untouched,
-         Untouched, 0},
-        {"unseen station, failing device", true, Picker,
+        {"refused", false, false, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"unseen station", true, false, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
+        {"unseen station, no device", true, false, Picker, "[tapi]\r\nDevices=0\r\n", 0, 0,
+         Untouched, Untouched, 0},
+        {"unseen station, failing device", true, false, Picker,
          Tapi("", {Named("First") + "Caps=0x80000012\r\n"}), static_cast<int>(0x80000012), 0, "",
          "TAPI ERROR : Simulated line error: invalid device identifier.\r\n", 1},
-        {"unseen station, quiet list", true, Quiet, TwoModems, 2, 0, "First\nSecond\n", "", 2},
+        {"unseen station, quiet list", true, false, Quiet, TwoModems, 2, 0, "First\nSecond\n", "", 2},
+        {"station query fails", true, true, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
     };
+    FARPROC query = GetProcAddress(GetModuleHandleA("user32.dll"), "GetUserObjectInformationA");
+    FARPROC failing = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(FailingObjectQuery));
     for (const auto &c : cases) {
         UseServices("full", c.scenario);
+        if (c.queryFails) {
+            ASSERT_TRUE(PatchImport(TheDialkit().module, query, failing));
+        }
         Outcome o;
         // Refused, so that a dialog that should not be made never waits.
         auto list = [&] { o = ListModems(PickerAction::RefuseToCreate, c.call); };
+        bool ran = true;
         if (c.hidden)
-            ASSERT_TRUE(RunInHiddenStation(list)) << c.what;
+            ran = RunInHiddenStation(list);
         else
             list();
+        if (c.queryFails)
+            PatchImport(TheDialkit().module, failing, query);
+        ASSERT_TRUE(ran) << c.what;
         EXPECT_EQ(o.result, c.result) << c.what;
         EXPECT_EQ(o.seen.created, c.created) << c.what;
         EXPECT_EQ(o.list, c.list) << c.what;
