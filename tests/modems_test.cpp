@@ -442,6 +442,7 @@ TEST_F(ModemList, PickerThatCannotBeShownAnswersAsCancel)
         EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u) << c.what;
     }
 }
+
 // What the host's window saw when the picker's loop ran its code.
 struct NestedCalls {
     bool pickerOpen;
