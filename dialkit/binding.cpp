@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "dialkit.h"
+#include "module.h"
 
 RasBindingState RasBinding;
 TapiBindingState TapiBinding;
@@ -88,8 +89,7 @@ INT_PTR UnloadBinding(Binding &binding)
     if (!Resolve(TapiBinding.module, #name, TapiBinding.name)) \
         return false;
 
-// LoadTAPILib (ordinal 4): binds "Tapi32"; the handle, 20 or 0.
-INT_PTR WINAPI LoadTAPILib(void)
+INT_PTR BindTelephony()
 {
     return LoadBinding(TapiBinding, "Tapi32", [] {
         TAPI_ENTRY_POINTS(RESOLVE_TAPI)
@@ -97,10 +97,27 @@ INT_PTR WINAPI LoadTAPILib(void)
     });
 }
 
-// UnLoadTAPILib (ordinal 5): releases "Tapi32" and empties every slot.
+void ReleaseTelephony()
+{
+    UnloadBinding(TapiBinding);
+}
+
+// LoadTAPILib (ordinal 4): binds "Tapi32"; the handle, 20 or 0. Called
+// from inside a modem list call, the handle that call holds.
+INT_PTR WINAPI LoadTAPILib(void)
+{
+    if (ModemListRunning)
+        return reinterpret_cast<INT_PTR>(TapiBinding.module);
+    return BindTelephony();
+}
+
+// UnLoadTAPILib (ordinal 5): releases "Tapi32" and empties every slot;
+// from inside a modem list call, nothing: that call still uses it.
 INT_PTR WINAPI UnLoadTAPILib(void)
 {
-    return UnloadBinding(TapiBinding);
+    if (!ModemListRunning)
+        ReleaseTelephony();
+    return 0;
 }
 
 // LoadRASLib (ordinal 6): binds "rasapi32"; the handle, 20 or 0.

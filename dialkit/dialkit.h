@@ -14,10 +14,20 @@ extern "C" {
 
 /* Ordinal 2. The names of the data-modem lines, shown in a modal picker;
  * `list` receives the choice, "" (OK with nothing to choose) or "CANCEL".
- * 1 after the picker ran, 0 without a telephony device, -1 when the
- * telephony library cannot be loaded, else a telephony error code with a
- * "TAPI ERROR : " report in `errorReport`. */
+ * 1 after the picker ran (also when it cannot be shown, e.g. in a window
+ * station nobody sees: then "CANCEL"), 0 without a telephony device, -1 when
+ * the telephony library cannot be loaded, -2 when busy: another list call of
+ * this process is running (the picker's loop runs the host's code; nothing
+ * is written then), else a telephony error code with a "TAPI ERROR : "
+ * report in `errorReport`. */
 int WINAPI ListTAPIModems(char *list, char *errorReport);
+
+/* Ordinal 8. The same list without a dialog, for unattended installs: each
+ * data modem's name followed by "\n", in the telephony service's order.
+ * The number of names listed (0: none; without a telephony device both
+ * buffers are left as given), else as ListTAPIModems: -1, -2 or a telephony
+ * error code with a report. */
+int WINAPI ListTAPIModemsQuiet(char *list, char *errorReport);
 
 /* Ordinal 3. The default phonebook's entry names, each followed by "\n".
  * 0 on success, -1 when the remote-access library cannot be loaded, 621 when
@@ -26,8 +36,10 @@ int WINAPI ListRASConnections(char *list, char *errorReport);
 
 /* Ordinals 4 to 7. A load returns the library's module handle, 20 when an
  * entry point is missing (the library stays loaded) or 0 when the library
- * cannot be loaded. An unload always returns 0. On 32-bit Windows INT_PTR is
- * the 32-bit int; on x64 it holds the whole handle. */
+ * cannot be loaded. An unload always returns 0. Called while a modem list
+ * runs, LoadTAPILib returns the handle that call holds and UnLoadTAPILib
+ * unloads nothing. On 32-bit Windows INT_PTR is the 32-bit int; on x64 it
+ * holds the whole handle. */
 INT_PTR WINAPI LoadTAPILib(void);
 INT_PTR WINAPI UnLoadTAPILib(void);
 INT_PTR WINAPI LoadRASLib(void);

@@ -1,5 +1,5 @@
-// ListTAPIModems: the data-modem lines of the telephony service, and the
-// user's pick among them.
+// ListTAPIModems and ListTAPIModemsQuiet: the data-modem lines of the
+// telephony service, and the user's pick among them.
 #include <windows.h>
 #include <tapi.h>
 #include <stddef.h>
@@ -75,8 +75,9 @@ LONG TapiErrorExit(char *errorReport, LONG code)
 
 // Appends the device's name, read only inside the part of the block that
 // the service says it filled. A name that starts outside is left out,
-// whatever its size: an empty one there is no name either.
-void AppendDeviceName(char *list, const LINEDEVCAPS *caps)
+// whatever its size: an empty one there is no name either. True when it
+// was listed.
+bool AppendDeviceName(char *list, const LINEDEVCAPS *caps)
 {
     DWORD filled = CapsBlockSize;
     if (caps->dwTotalSize < filled)
@@ -86,17 +87,31 @@ void AppendDeviceName(char *list, const LINEDEVCAPS *caps)
     DWORD length = caps->dwLineNameSize;
     DWORD offset = caps->dwLineNameOffset;
     if (offset >= filled)
-        return;
+        return false;
     if (length > filled - offset)
         length = filled - offset;
-    AppendListEntry(list, reinterpret_cast<const char *>(caps) + offset, length);
+    return AppendListEntry(list, reinterpret_cast<const char *>(caps) + offset, length);
+}
+
+// A process in a window station that nobody sees (a service's) would wait
+// for ever on a picker there. Where the query fails, show it as before.
+bool StationIsVisible()
+{
+    USEROBJECTFLAGS flags = {};
+    DWORD needed = 0;
+    if (!GetUserObjectInformationA(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                   &needed))
+        return true;
+    return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
 // Shows the picker and leaves the answer in `list`.
 void RunPicker(char *list)
 {
-    INT_PTR chosen = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_PICKER), nullptr,
-                                     PickerProc, reinterpret_cast<LPARAM>(list));
+    INT_PTR chosen = -1;
+    if (StationIsVisible())
+        chosen = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_PICKER), nullptr,
+                                 PickerProc, reinterpret_cast<LPARAM>(list));
     // A picker that could not be shown offered no choice: as Cancel.
     if (chosen == 1 && PickerSelection)
         ReplaceList(list, PickerSelection);
@@ -105,13 +120,15 @@ void RunPicker(char *list)
     ReleasePickerSelection();
 }
 
-} // namespace
+enum class Choice { Picker, None };
 
-// ListTAPIModems (ordinal 2): lists data modems, lets the user pick one.
-int WINAPI ListTAPIModems(char *list, char *errorReport)
+// Binds the service, lists the data modems into `list` and, with a picker,
+// replaces the list with the user's choice. Returns the list functions'
+// result: 1 after the picker, the number of names listed without it.
+LONG ListDataModems(char *list, char *errorReport, Choice choice)
 {
     if (!TapiBinding.module) {
-        LoadTAPILib();
+        BindTelephony();
         if (!TapiBinding.module)
             return -1;
     }
@@ -121,7 +138,7 @@ int WINAPI ListTAPIModems(char *list, char *errorReport)
                                         &DeviceCount);
     if (result == NoDevice || DeviceCount == 0) {
         ShutDownLineApp();
-        UnLoadTAPILib();
+        ReleaseTelephony();
         return 0;
     }
 
@@ -132,6 +149,7 @@ int WINAPI ListTAPIModems(char *list, char *errorReport)
             result = NoMemory;
     }
 
+    LONG listed = 0;
     if (result == 0) {
         list[0] = '\0';
         errorReport[0] = '\0';
@@ -145,21 +163,53 @@ int WINAPI ListTAPIModems(char *list, char *errorReport)
             result = GuardedLineGetDevCaps(LineApp, device, NegotiatedVersion, 0, caps);
             if (result != 0)
                 break;
-            if (caps->dwMediaModes & DataModem)
-                AppendDeviceName(list, caps);
+            if ((caps->dwMediaModes & DataModem) && AppendDeviceName(list, caps))
+                listed++;
         }
     }
 
-    LONG answer = 1;
+    LONG answer = listed;
     if (result != 0) {
         answer = TapiErrorExit(errorReport, result);
     } else {
-        RunPicker(list);
+        if (choice == Choice::Picker) {
+            RunPicker(list);
+            answer = 1;
+        }
         ShutDownLineApp();
     }
 
     FreeRecordBlock(caps);
     if (TapiBinding.module)
-        UnLoadTAPILib();
+        ReleaseTelephony();
     return answer;
+}
+
+// The picker's loop runs the host's code, which may call again: an inner
+// call must not replace the outer one's line application or unload the
+// library it still uses.
+LONG ListOnce(char *list, char *errorReport, Choice choice)
+{
+    if (ModemListRunning)
+        return ListBusy;
+    ModemListRunning = true;
+    LONG answer = ListDataModems(list, errorReport, choice);
+    ModemListRunning = false;
+    return answer;
+}
+
+} // namespace
+
+bool ModemListRunning;
+
+// ListTAPIModems (ordinal 2): lists data modems, lets the user pick one.
+int WINAPI ListTAPIModems(char *list, char *errorReport)
+{
+    return ListOnce(list, errorReport, Choice::Picker);
+}
+
+// ListTAPIModemsQuiet (ordinal 8): lists data modems for unattended installs.
+int WINAPI ListTAPIModemsQuiet(char *list, char *errorReport)
+{
+    return ListOnce(list, errorReport, Choice::None);
 }

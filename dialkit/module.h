@@ -14,4 +14,11 @@ extern HINSTANCE ModuleInstance;
 // Code of the last failure a list function reported.
 extern LONG LastResult;
 
+// Set while a modem list call runs. The picker's message loop runs the
+// host's code, so the host may call in again from the same thread.
+extern bool ModemListRunning;
+
+// A list call made while another one of this process runs.
+constexpr LONG ListBusy = -2;
+
 #endif

@@ -58,8 +58,8 @@ endforeach()
 # The package's README names its version and architecture and the whole
 # export table, in CR LF lines.
 file(READ ${UNPACKED}/README.txt readme)
-foreach(text "${VERSION} (${ARCH})" "ListTAPIModems" "ListRASConnections"
-             "LoadTAPILib" "UnLoadTAPILib" "LoadRASLib" "UnLoadRASLib")
+foreach(text "${VERSION} (${ARCH})" "ListTAPIModems " "ListRASConnections"
+             "LoadTAPILib" "UnLoadTAPILib" "LoadRASLib" "UnLoadRASLib" "ListTAPIModemsQuiet")
   string(FIND "${readme}" "${text}" at)
   if(at EQUAL -1)
     string(APPEND failures "\n  README.txt lacks '${text}'")

@@ -47,9 +47,14 @@ check "phonebook and picker" yes "Phonebook entries:
 Office VPN
 Home ISP
 Backup line
+Data modems:
+Standard 56000 bps Modem
+ISDN Terminal Adapter
+Cellular Data Modem
 Chosen modem: Cellular Data Modem" "$(cat "$here/../demo/services.ini")"
 
 check "error reports" no "RAS ERROR : Access is denied.
+TAPI ERROR : Simulated line error: invalid device identifier.
 TAPI ERROR : Simulated line error: invalid device identifier." "[ras]
 EnumResult=5
 ErrorText.5=Access is denied.

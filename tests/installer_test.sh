@@ -1,12 +1,15 @@
 #!/bin/sh
-# The example installer (examples/nsis), run silently under Wine against the
-# simulated services, its picker answered from another process as a user
-# would. Checks what the user saw, the merged profile and what the installer
-# recorded.
+# The example installer (examples/nsis), run under Wine against the
+# simulated services: interactively, its buttons and picker answered from
+# another process as a user would, or silently (/S), when it lists the
+# modems without a dialog. Checks what the user saw, the merged profile and
+# what the installer recorded.
 #
 # Usage: installer_test.sh CASE ARCH INSTALLER BIN_DIR SIM_DIR
-#   CASE  ok: choose an item and press OK; cancel: press Cancel;
-#         no-modem: no telephony device, so no picker.
+#   CASE  interactive: ok: choose an item and press OK; cancel: press Cancel.
+#         silent: no-modem: no telephony device; silent: the first modem
+#         listed; silent-modem: /MODEM= names a listed one; silent-unlisted:
+#         /MODEM= names one that is not listed (the first one is taken).
 #   ARCH  x86 or x64, the installer's and the programs' in BIN_DIR.
 # Environment: WINE (the command that runs this build's programs) and
 # WINEPREFIX, whose wineserver is up (the test fixture).
@@ -60,17 +63,26 @@ printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Environment]\r\n"TEMP"="%s"\r\n"TMP"
   "$temp" "$temp" >"$work/temp.reg"
 $WINE reg import "$(windows_path "$work/temp.reg")" >/dev/null 2>&1
 
-set -- --choose "ISDN Terminal Adapter"
-[ "$case" = cancel ] && set -- --cancel
-if [ "$case" != no-modem ]; then
-  $WINE "$bin/pickeranswer.exe" "$@" --timeout 60000 >"$work/answer.txt" 2>&1 &
+interactive=false
+case $case in
+  ok)              interactive=true; set -- --choose "ISDN Terminal Adapter" ;;
+  cancel)          interactive=true; set -- --cancel ;;
+  no-modem|silent) set -- /S ;;
+  # Unquoted, like /D=: the value runs up to the next option.
+  silent-modem)    set -- /S /MODEM=Cellular Data Modem ;;
+  silent-unlisted) set -- /S /MODEM=Voice line ;;
+esac
+if $interactive; then
+  $WINE "$bin/pickeranswer.exe" "$@" --installer "Dialup Example Setup" --timeout 60000 \
+    >"$work/answer.txt" 2>&1 &
   answerer=$!
+  set --
 fi
 # NSIS takes /D= unquoted and last, spaces included: word splitting turns
 # the path into separate arguments that Wine joins back with single spaces.
 status=0
-timeout 120 $WINE "$installer" /S /D=$(windows_path "$work/Dialup Example") >"$work/installer.txt" 2>&1 || status=$?
-if [ "$case" != no-modem ]; then
+timeout 120 $WINE "$installer" "$@" /D=$(windows_path "$work/Dialup Example") >"$work/installer.txt" 2>&1 || status=$?
+if $interactive; then
   # With the installer gone there is nothing left to answer: a pickeranswer
   # still waiting for the picker would only wait out its timeout.
   kill $answerer 2>/dev/null || true
@@ -101,17 +113,29 @@ plugins=$(tr -d '\r' <"$log" 2>/dev/null | sed -n 's/^Kit unpacked into //p')
 expect "plug-in folder" "${plugins%\\*}" "$(windows_path "$work/Local Settings/Temp")"
 expect "plug-in folder left behind" "$(ls "$work/Local Settings/Temp")" ""
 expect "phonebook in the log" "$(logged 'Phonebook (result 0):')$(logged 'Office VPN')$(logged 'Home ISP')" 111
-if [ "$case" != no-modem ]; then
+modems="Standard 56000 bps Modem|ISDN Terminal Adapter|Cellular Data Modem|"
+if $interactive; then
   # The data modems only, sorted, the first one selected.
   expect "picker items" "$(tr -d '\r' <"$work/answer.txt" | grep '^item' | tr '\n' '|')" \
     "item*: Cellular Data Modem|item: ISDN Terminal Adapter|item: Standard 56000 bps Modem|"
+  expect "installer's buttons" "$(tr -d '\r' <"$work/answer.txt" | grep -c '^installer: pressing')" 2
+elif [ "$case" != no-modem ]; then
+  # The data modems only, in the service's order.
+  expect "modems in the log" "$(logged 'Modems (result 3):')$(tr -d '\r' <"$log" | grep -x -F \
+    -e 'Standard 56000 bps Modem' -e 'ISDN Terminal Adapter' -e 'Cellular Data Modem' -e 'Voice line' |
+    tr '\n' '|')" "1$modems"
 fi
 case $case in
-  ok)       modem="ISDN Terminal Adapter"; name="ISDN Terminal Adapter" ;;
-  cancel)   modem="CANCEL"; name="Old modem" ;;
-  no-modem) modem=""; name="Old modem" ;;
+  ok)              line="Modem (result 1): ISDN Terminal Adapter"; name="ISDN Terminal Adapter" ;;
+  cancel)          line="Modem (result 1): CANCEL"; name="Old modem" ;;
+  no-modem)        line="Modems (result 0):"; name="Old modem" ;;
+  silent-modem)    line="Modem chosen: Cellular Data Modem"; name="Cellular Data Modem" ;;
+  silent|silent-unlisted)
+                   line="Modem chosen: Standard 56000 bps Modem"; name="Standard 56000 bps Modem" ;;
 esac
-expect "modem in the log" "$(logged "Modem (result $([ "$case" = no-modem ] && echo 0 || echo 1)): $modem")" 1
+expect "modem in the log" "$(logged "$line")" 1
+expect "unlisted /MODEM= in the log" "$(logged "/MODEM=Voice line is not listed")" \
+  "$([ "$case" = silent-unlisted ] && echo 1 || echo 0)"
 expect "Modem/Name" "$(value Modem Name)" "$name"
 # The merge: shipped values win, the user's others stay; a value that
 # differs only in case (Language) and one shipped empty (Volume) are kept.

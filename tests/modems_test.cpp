@@ -2,6 +2,7 @@
 // picker dialog answered by a CBT hook (Wine's null graphics driver).
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,13 +40,23 @@ struct Outcome {
     PickerSeen seen;
 };
 
-Outcome ListModems(PickerAction action)
+// The two modem lists: with the picker, and the quiet one (which must never
+// show it, so the driver watches it too).
+struct ListCall {
+    const char *name;
+    ListFunction Dialkit::*function;
+};
+const ListCall Picker = {"ListTAPIModems", &Dialkit::ListTAPIModems};
+const ListCall Quiet = {"ListTAPIModemsQuiet", &Dialkit::ListTAPIModemsQuiet};
+const ListCall BothLists[] = {Picker, Quiet};
+
+Outcome ListModems(PickerAction action, const ListCall &call = Picker)
 {
     Outcome o;
     CallerBuffer list, report;
     {
         PickerDriver driver(action);
-        o.result = TheDialkit().ListTAPIModems(list.bytes, report.bytes);
+        o.result = (TheDialkit().*call.function)(list.bytes, report.bytes);
         o.seen = driver.Seen();
     }
     o.list = Shown(list);
@@ -97,25 +108,59 @@ TEST_F(ModemList, PickerShowsTheDataModemsSortedAndAnswers)
     }
 }
 
+// Without the picker: every data modem that fits, in the service's order,
+// and how many there are.
+TEST_F(ModemList, QuietListHasTheDataModemsInTheServicesOrder)
+{
+    const std::string a(299, 'a'), b(299, 'b'), c(299, 'c');
+    static const struct {
+        const char *what;
+        std::vector<std::string> devices;
+        int result;
+        std::string list;
+    } cases[] = {
+        {"data modems among others", ThreeModemsAndOthers, 3, "Zeta modem\nAlpha modem\nMid modem\n"},
+        {"no data modem", {Named("Voice") + "MediaModes=4\r\n"}, 0, ""},
+        // As in the picker's list: a name that does not fit is left out, an
+        // empty one inside the block is an entry.
+        {"names that do not fit",
+         {Named(c), Named(b), Named(a), Named(std::string(200, 'd')), Named("Short"),
+          Named("Hidden") + "NameSize=0\r\n"},
+         5, c + "\n" + b + "\n" + a + "\nShort\n\n"},
+    };
+    for (const auto &t : cases) {
+        UseServices("full", Tapi("", t.devices));
+        Outcome o = ListModems(PickerAction::Ok, Quiet);
+        EXPECT_EQ(o.result, t.result) << t.what;
+        EXPECT_EQ(o.list, t.list) << t.what;
+        EXPECT_EQ(o.report, "") << t.what;
+        EXPECT_EQ(o.seen.created, 0) << t.what;
+        EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u) << t.what;
+    }
+}
+
 TEST_F(ModemList, CallsTheServiceAsItExpects)
 {
-    UseServices("full", Tapi("", ThreeModemsAndOthers));
-    ListModems(PickerAction::Ok);
-    std::vector<std::string> calls = ServiceCalls();
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.front().find("lineInitialize instance=set callback=set app=(null) -> 0 devices=5"), 0u)
-        << calls.front();
-    EXPECT_EQ(calls.back(), "lineShutdown app=0x1234 -> 0");
-    std::vector<std::string> negotiations = ServiceCalls("lineNegotiateAPIVersion");
-    ASSERT_EQ(negotiations.size(), 5u);
-    for (const std::string &n : negotiations)
-        EXPECT_NE(n.find("low=0x00010000 high=0x03E80000"), std::string::npos) << n;
-    // The device whose version could not be negotiated is not asked for caps.
-    std::vector<std::string> caps = ServiceCalls("lineGetDevCaps");
-    ASSERT_EQ(caps.size(), 4u);
-    for (const std::string &c : caps)
-        EXPECT_NE(c.find("version=0x00020000 ext=0 total=4336 -> 0"), std::string::npos) << c;
-    EXPECT_EQ(caps[3].find("lineGetDevCaps device=4 "), 0u) << caps[3];
+    for (const ListCall &call : BothLists) {
+        SCOPED_TRACE(call.name);
+        UseServices("full", Tapi("", ThreeModemsAndOthers));
+        ListModems(PickerAction::Ok, call);
+        std::vector<std::string> calls = ServiceCalls();
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.front().find("lineInitialize instance=set callback=set app=(null) -> 0 devices=5"), 0u)
+            << calls.front();
+        EXPECT_EQ(calls.back(), "lineShutdown app=0x1234 -> 0");
+        std::vector<std::string> negotiations = ServiceCalls("lineNegotiateAPIVersion");
+        ASSERT_EQ(negotiations.size(), 5u);
+        for (const std::string &n : negotiations)
+            EXPECT_NE(n.find("low=0x00010000 high=0x03E80000"), std::string::npos) << n;
+        // The device whose version could not be negotiated is not asked for caps.
+        std::vector<std::string> caps = ServiceCalls("lineGetDevCaps");
+        ASSERT_EQ(caps.size(), 4u);
+        for (const std::string &c : caps)
+            EXPECT_NE(c.find("version=0x00020000 ext=0 total=4336 -> 0"), std::string::npos) << c;
+        EXPECT_EQ(caps[3].find("lineGetDevCaps device=4 "), 0u) << caps[3];
+    }
 }
 
 TEST_F(ModemList, NoDeviceLeavesBothBuffersAlone)
@@ -128,13 +173,16 @@ TEST_F(ModemList, NoDeviceLeavesBothBuffersAlone)
         {"LINEERR_NODEVICE", "[tapi]\r\nInitResult=0x80000042\r\nDevices=2\r\n", 0},
     };
     for (const auto &c : cases) {
-        UseServices("full", c.scenario);
-        Outcome o = ListModems(PickerAction::Ok);
-        EXPECT_EQ(o.result, 0) << c.what;
-        EXPECT_EQ(o.list, Untouched) << c.what;
-        EXPECT_EQ(o.report, Untouched) << c.what;
-        EXPECT_FALSE(o.seen.shown) << c.what;
-        EXPECT_EQ(ServiceCalls("lineShutdown").size(), c.shutdowns) << c.what;
+        for (const ListCall &call : BothLists) {
+            SCOPED_TRACE(call.name);
+            UseServices("full", c.scenario);
+            Outcome o = ListModems(PickerAction::Ok, call);
+            EXPECT_EQ(o.result, 0) << c.what;
+            EXPECT_EQ(o.list, Untouched) << c.what;
+            EXPECT_EQ(o.report, Untouched) << c.what;
+            EXPECT_FALSE(o.seen.shown) << c.what;
+            EXPECT_EQ(ServiceCalls("lineShutdown").size(), c.shutdowns) << c.what;
+        }
     }
 }
 
@@ -255,16 +303,19 @@ TEST_F(ModemList, ErrorReports)
         {"not a telephony code", 5, "TAPI ERROR :  Unknown error code - 5"},
     };
     for (const auto &c : cases) {
-        // Device 0 is gathered before device 1 fails.
-        UseServices("full", Tapi("", {Named("First"), Named("Second") + "Caps=" + Hex(c.code) + "\r\n",
-                                      Named("Third")}));
-        Outcome o = ListModems(PickerAction::Ok);
-        EXPECT_EQ(o.result, static_cast<int>(c.code)) << c.what;
-        EXPECT_EQ(o.list, "First\n") << c.what;
-        EXPECT_EQ(o.report, c.report) << c.what;
-        EXPECT_FALSE(o.seen.shown) << c.what;
-        EXPECT_EQ(ServiceCalls("lineGetDevCaps").size(), 2u) << c.what;
-        EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u) << c.what;
+        for (const ListCall &call : BothLists) {
+            SCOPED_TRACE(call.name);
+            // Device 0 is gathered before device 1 fails.
+            UseServices("full", Tapi("", {Named("First"), Named("Second") + "Caps=" + Hex(c.code) + "\r\n",
+                                          Named("Third")}));
+            Outcome o = ListModems(PickerAction::Ok, call);
+            EXPECT_EQ(o.result, static_cast<int>(c.code)) << c.what;
+            EXPECT_EQ(o.list, "First\n") << c.what;
+            EXPECT_EQ(o.report, c.report) << c.what;
+            EXPECT_FALSE(o.seen.shown) << c.what;
+            EXPECT_EQ(ServiceCalls("lineGetDevCaps").size(), 2u) << c.what;
+            EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u) << c.what;
+        }
     }
 }
 
@@ -291,14 +342,173 @@ TEST_F(ModemList, PartlyBoundAndHostBoundServices)
     EXPECT_EQ(missing.report, "TAPI ERROR :  Unknown error code - -1");
 }
 
-TEST_F(ModemList, PickerThatCannotBeCreatedAnswersAsCancel)
+struct HiddenStationRun {
+    const std::function<void()> *body;
+    HDESK desktop;
+    bool entered;
+};
+
+DWORD WINAPI RunOnHiddenDesktop(void *param)
 {
+    auto *run = static_cast<HiddenStationRun *>(param);
+    run->entered = SetThreadDesktop(run->desktop);
+    if (run->entered)
+        (*run->body)();
+    return 0;
+}
+
+// Runs `body` in a window station that this process makes, on a desktop of
+// its own: such a station is not visible, as a service's is not. False when
+// the station could not be entered.
+bool RunInHiddenStation(const std::function<void()> &body)
+{
+    HiddenStationRun run = {&body, nullptr, false};
+    HWINSTA previous = GetProcessWindowStation();
+    HWINSTA station = CreateWindowStationW(L"kit-unseen", 0, WINSTA_ALL_ACCESS, nullptr);
+    USEROBJECTFLAGS flags = {};
+    if (station && GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) &&
+        !(flags.dwFlags & WSF_VISIBLE) && SetProcessWindowStation(station)) {
+        run.desktop = CreateDesktopW(L"kit-unseen", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        // A thread with windows or hooks cannot change its desktop: a new one.
+        HANDLE thread = run.desktop ? CreateThread(nullptr, 0, RunOnHiddenDesktop, &run, 0, nullptr)
+                                    : nullptr;
+        if (thread) {
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+        }
+        SetProcessWindowStation(previous);
+        if (run.desktop)
+            CloseDesktop(run.desktop);
+    }
+    if (station)
+        CloseWindowStation(station);
+    return run.entered;
+}
+
+BOOL WINAPI FailingObjectQuery(HANDLE, int, PVOID, DWORD, LPDWORD)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+// Where the picker cannot be shown the list answers as Cancel: a refused
+// dialog, or a window station that no one sees, where the dialog is not even
+// created (it would wait there for ever). The walk stays as it is. When the
+// station cannot be asked, the picker is made as before.
+TEST_F(ModemList, PickerThatCannotBeShownAnswersAsCancel)
+{
+    static const struct {
+        const char *what;
+        bool hidden, queryFails;
+        const ListCall &call;
+        std::string scenario;
+        int result, created;
+        std::string list, report;
+        size_t caps;
+    } cases[] = {
+        {"refused", false, false, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"unseen station", true, false, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
+        {"unseen station, no device", true, false, Picker, "[tapi]\r\nDevices=0\r\n", 0, 0,
+         Untouched, Untouched, 0},
+        {"unseen station, failing device", true, false, Picker,
+         Tapi("", {Named("First") + "Caps=0x80000012\r\n"}), static_cast<int>(0x80000012), 0, "",
+         "TAPI ERROR : Simulated line error: invalid device identifier.\r\n", 1},
+        {"unseen station, quiet list", true, false, Quiet, TwoModems, 2, 0, "First\nSecond\n", "", 2},
+        {"station query fails", true, true, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+    };
+    FARPROC query = GetProcAddress(GetModuleHandleA("user32.dll"), "GetUserObjectInformationA");
+    FARPROC failing = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(FailingObjectQuery));
+    for (const auto &c : cases) {
+        UseServices("full", c.scenario);
+        if (c.queryFails) {
+            ASSERT_TRUE(PatchImport(TheDialkit().module, query, failing));
+        }
+        Outcome o;
+        // Refused, so that a dialog that should not be made never waits.
+        auto list = [&] { o = ListModems(PickerAction::RefuseToCreate, c.call); };
+        bool ran = true;
+        if (c.hidden)
+            ran = RunInHiddenStation(list);
+        else
+            list();
+        if (c.queryFails)
+            PatchImport(TheDialkit().module, failing, query);
+        ASSERT_TRUE(ran) << c.what;
+        EXPECT_EQ(o.result, c.result) << c.what;
+        EXPECT_EQ(o.seen.created, c.created) << c.what;
+        EXPECT_EQ(o.list, c.list) << c.what;
+        EXPECT_EQ(o.report, c.report) << c.what;
+        EXPECT_EQ(ServiceCalls("lineGetDevCaps").size(), c.caps) << c.what;
+        EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u) << c.what;
+    }
+}
+
+// What the host's window saw when the picker's loop ran its code.
+struct NestedCalls {
+    bool pickerOpen;
+    int picker, quiet;
+    bool buffersUntouched;
+    INT_PTR load, unload;
+    HMODULE held;
+    bool loadedAfter;
+    size_t serviceCalls;   // made by the nested calls
+} Nested;
+
+// The host's code behind a second click: every telephony export once.
+LRESULT CALLBACK HostWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_APP)
+        return DefWindowProcA(window, message, wParam, lParam);
+    const Dialkit &kit = TheDialkit();
+    size_t before = ServiceCalls().size();
+    Nested.pickerOpen = FindWindowA(MAKEINTATOM(32770), "Install") != nullptr;
+    Nested.held = GetModuleHandleA("Tapi32.dll");
+    CallerBuffer list, report;
+    Nested.picker = kit.ListTAPIModems(list.bytes, report.bytes);
+    Nested.quiet = kit.ListTAPIModemsQuiet(list.bytes, report.bytes);
+    Nested.buffersUntouched = list.Untouched() && report.Untouched();
+    Nested.load = kit.LoadTAPILib();
+    Nested.unload = kit.UnLoadTAPILib();
+    Nested.loadedAfter = ModuleLoaded("Tapi32.dll");
+    Nested.serviceCalls = ServiceCalls().size() - before;
+    return 0;
+}
+
+// The picker has no owner, so the host's window still takes clicks while it
+// is open: calls from there must leave the running list alone.
+TEST_F(ModemList, CallsFromTheHostWhileThePickerIsOpen)
+{
+    WNDCLASSA host = {};
+    host.lpfnWndProc = HostWindow;
+    host.hInstance = GetModuleHandleA(nullptr);
+    host.lpszClassName = "kit-host";
+    RegisterClassA(&host);
+    HWND window = CreateWindowA("kit-host", "Host", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                                nullptr, host.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    Nested = NestedCalls();
     UseServices("full", TwoModems);
-    Outcome o = ListModems(PickerAction::RefuseToCreate);
+    // Queued ahead of the driver's answer: the picker's loop dispatches it.
+    PostMessageA(window, WM_APP, 0, 0);
+    Outcome o = ListModems(PickerAction::SelectSecondThenOk);
+    DestroyWindow(window);
+
+    EXPECT_TRUE(Nested.pickerOpen);
+    EXPECT_EQ(Nested.picker, -2);
+    EXPECT_EQ(Nested.quiet, -2);
+    EXPECT_TRUE(Nested.buffersUntouched);
+    EXPECT_EQ(Nested.serviceCalls, 0u);
+    ASSERT_NE(Nested.held, nullptr);
+    EXPECT_EQ(Nested.load, reinterpret_cast<INT_PTR>(Nested.held));
+    EXPECT_EQ(Nested.unload, 0);
+    EXPECT_TRUE(Nested.loadedAfter);
+    // The outer call as without them; the library goes with it (TearDown).
     EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(o.list, "CANCEL");
-    EXPECT_EQ(o.report, "");
+    EXPECT_EQ(o.list, "Second");
+    EXPECT_EQ(o.seen.created, 1);
+    EXPECT_EQ(ServiceCalls("lineInitialize").size(), 1u);
     EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u);
+    EXPECT_EQ(ServiceCalls().back(), "lineShutdown app=0x1234 -> 0");
 }
 
 } // namespace

@@ -3,15 +3,18 @@
 // selects one and presses OK or Cancel.
 //
 //   pickeranswer [--choose TEXT] [--cancel] [--picture FILE.bmp]
-//                [--settle MS] [--timeout MS]
+//                [--settle MS] [--timeout MS] [--installer CAPTION]
 //
 // --choose selects the item TEXT (default: leave the selection as shown);
 // --cancel presses Cancel instead of OK; --picture saves the dialog as shown
 // on screen, --settle MS after it appeared (default 0); --timeout bounds
-// the wait for the dialog and for it to close (default 60000).
-// Exit code: 0 when the dialog was answered and closed; 1 when it never
-// appeared; 2 when TEXT is not in the list (Cancel is pressed then); 3 when
-// it did not close.
+// each wait (default 60000). --installer also clicks through the
+// interactive installer whose caption starts with CAPTION: its Install button
+// before the picker, its Close button once it is enabled again.
+// Exit code: 0 when the dialog was answered and closed (and the installer
+// closed); 1 when it never appeared; 2 when TEXT is not in the list (Cancel
+// is pressed then); 3 when it did not close; 4 when the installer's window
+// or button did not come.
 #include <windows.h>
 
 #include <stdio.h>
@@ -52,11 +55,72 @@ void PrintItems(HWND list)
     }
 }
 
+struct InstallerSearch {
+    const char *prefix;
+    HWND found;
+};
+
+BOOL CALLBACK MatchInstaller(HWND window, LPARAM param)
+{
+    auto *search = reinterpret_cast<InstallerSearch *>(param);
+    char name[16] = {}, caption[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, caption, sizeof caption);
+    if (strcmp(name, "#32770") != 0 || !IsWindowVisible(window) ||
+        strncmp(caption, search->prefix, strlen(search->prefix)) != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// A visible dialog-class window whose caption starts with `prefix`: NSIS
+// adds the page's name to its caption.
+HWND FindInstaller(const char *prefix)
+{
+    InstallerSearch search = {prefix, nullptr};
+    EnumWindows(MatchInstaller, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Waits for the installer's window to show its enabled Next button (which
+// reads Install, later Close) and clicks it. False when that does not happen
+// within `timeout`.
+bool PressNext(const char *installer, const char *label, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND window = FindInstaller(installer);
+        HWND button = window ? GetDlgItem(window, IDOK) : nullptr;
+        if (button && IsWindowVisible(button) && IsWindowEnabled(button)) {
+            // Before the click: the installer may end, and this process with it.
+            printf("installer: pressing %s\n", label);
+            fflush(stdout);
+            SendMessageA(button, BM_CLICK, 0, 0);
+            return true;
+        }
+        if (GetTickCount() - start > timeout)
+            return false;
+        Sleep(50);
+    }
+}
+
+// Waits until `window` is gone; false after `timeout`.
+bool WaitUntilClosed(HWND window, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start > timeout)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    const char *choose = nullptr, *picture = nullptr;
+    const char *choose = nullptr, *picture = nullptr, *installer = nullptr;
     bool cancel = false;
     DWORD settle = 0, timeout = 60000;
     for (int i = 1; i < argc; i++) {
@@ -71,6 +135,13 @@ int main(int argc, char **argv)
             settle = strtoul(argv[++i], nullptr, 10);
         else if (more && strcmp(argv[i], "--timeout") == 0)
             timeout = strtoul(argv[++i], nullptr, 10);
+        else if (more && strcmp(argv[i], "--installer") == 0)
+            installer = argv[++i];
+    }
+
+    if (installer && !PressNext(installer, "Install", timeout)) {
+        printf("no installer window %s within %lu ms\n", installer, timeout);
+        return 4;
     }
 
     // Another process's window: nothing to hook, so poll for it.
@@ -119,13 +190,18 @@ int main(int argc, char **argv)
     SetForegroundWindow(dialog);
     SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
 
-    start = GetTickCount();
-    while (IsWindow(dialog)) {
-        if (GetTickCount() - start > timeout) {
-            printf("picker still open after %lu ms\n", timeout);
-            return 3;
+    if (!WaitUntilClosed(dialog, timeout)) {
+        printf("picker still open after %lu ms\n", timeout);
+        return 3;
+    }
+
+    // Its Next button, disabled while the installation runs, becomes Close.
+    if (installer) {
+        HWND window = FindInstaller(installer);
+        if (!PressNext(installer, "Close", timeout) || !WaitUntilClosed(window, timeout)) {
+            printf("installer %s did not finish within %lu ms\n", installer, timeout);
+            return 4;
         }
-        Sleep(50);
     }
     return result;
 }

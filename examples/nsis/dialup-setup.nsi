@@ -7,11 +7,13 @@
 ;
 ; Optional: -DKIT_BIN=<folder with Dialkit.dll and profmerge.exe> (default:
 ; the package's bin folder) and -DOUTFILE=<installer.exe>. Run the installer
-; with /S to install silently (the picker still asks for the modem) and
-; /D=<folder> to choose $INSTDIR.
+; with /S to install silently: no dialog, the modem named by
+; /MODEM="<name>" when it is listed, else the first one listed. /D=<folder>
+; (last on the line) chooses $INSTDIR.
 
 Unicode true
 !include LogicLib.nsh
+!include FileFunc.nsh
 !ifndef ARCH
   !define ARCH x86
 !endif
@@ -62,24 +64,68 @@ Section
   System::Call '$PLUGINSDIR\Dialkit.dll::ListRASConnections(m .r0, m .r1) i .r2'
   !insertmacro Log "Phonebook (result $2):$\r$\n$0$1"
 
-  ; ListTAPIModems shows the picker: 1 and the chosen name (or "CANCEL");
-  ; 0 without a modem; -1 without a telephony service; else an error and $1.
   ; "?u" unloads Dialkit after this last call, so that its folder can go.
-  System::Call '$PLUGINSDIR\Dialkit.dll::ListTAPIModems(m .r3, m .r1) i .r4 ?u'
-  !insertmacro Log "Modem (result $4): $3$1"
+  StrCpy $7 ""
+  ${If} ${Silent}
+    ; No one to ask: ListTAPIModemsQuiet shows no dialog. The number of data
+    ; modems and their names, each ended by "\n", in the service's order;
+    ; -1 without a telephony service; else an error and $1.
+    System::Call '$PLUGINSDIR\Dialkit.dll::ListTAPIModemsQuiet(m .r3, m .r1) i .r4 ?u'
+    !insertmacro Log "Modems (result $4):$\r$\n$3$1"
+    ${If} $4 > 0
+      ${GetParameters} $6
+      ${GetOptions} $6 "/MODEM=" $6
+      Call ChooseListedModem
+      ${If} $6 != ""
+      ${AndIf} $6 != $7
+        !insertmacro Log "/MODEM=$6 is not listed"
+      ${EndIf}
+      !insertmacro Log "Modem chosen: $7"
+    ${EndIf}
+  ${Else}
+    ; ListTAPIModems shows the picker: 1 and the chosen name (or "CANCEL");
+    ; 0 without a modem; -1 without a telephony service; else an error and $1.
+    System::Call '$PLUGINSDIR\Dialkit.dll::ListTAPIModems(m .r3, m .r1) i .r4 ?u'
+    !insertmacro Log "Modem (result $4): $3$1"
+    ; Cancel, or OK on an empty list, keeps what the profile held.
+    ${If} $4 == 1
+    ${AndIf} $3 != "CANCEL"
+      StrCpy $7 $3
+    ${EndIf}
+  ${EndIf}
 
   ; profmerge: quote each path that may hold a space, and give full paths
   ; (a bare file name would be looked up in the Windows folder).
   ExecWait '"$PLUGINSDIR\profmerge.exe" -src:"$PLUGINSDIR\dialup.ini" -target:"${PROFILE}"' $5
   !insertmacro Log "Profile merged into ${PROFILE} (exit code $5)"
 
-  ; Record the choice; Cancel, or OK on an empty list, keeps what the
-  ; profile held.
-  ${If} $4 == 1
-  ${AndIf} $3 != ""
-  ${AndIf} $3 != "CANCEL"
-    WriteINIStr "${PROFILE}" "Modem" "Name" "$3"
-    !insertmacro Log "Recorded Modem/Name=$3"
+  ${If} $7 != ""
+    WriteINIStr "${PROFILE}" "Modem" "Name" "$7"
+    !insertmacro Log "Recorded Modem/Name=$7"
   ${EndIf}
   FileClose $9
 SectionEnd
+
+; $7 = the line of the quiet list $3 that is $6 (the /MODEM= name, letter
+; case aside), else its first non-empty line.
+Function ChooseListedModem
+  StrCpy $R0 0
+  StrCpy $R2 ""
+  ${Do}
+    StrCpy $R1 $3 1 $R0
+    IntOp $R0 $R0 + 1
+    ${If} $R1 == "$\n"
+    ${OrIf} $R1 == ""
+      ${If} $R2 != ""
+        ${If} $7 == ""
+        ${OrIf} $R2 == $6
+          StrCpy $7 $R2
+        ${EndIf}
+        ${IfThen} $R2 == $6 ${|} ${Break} ${|}
+      ${EndIf}
+      StrCpy $R2 ""
+    ${Else}
+      StrCpy $R2 "$R2$R1"
+    ${EndIf}
+  ${LoopUntil} $R1 == ""
+FunctionEnd

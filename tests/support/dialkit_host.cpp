@@ -44,6 +44,7 @@ const Dialkit &TheDialkit()
             k.UnLoadTAPILib = Export<BindFunction>(k.module, "UnLoadTAPILib");
             k.LoadRASLib = Export<BindFunction>(k.module, "LoadRASLib");
             k.UnLoadRASLib = Export<BindFunction>(k.module, "UnLoadRASLib");
+            k.ListTAPIModemsQuiet = Export<ListFunction>(k.module, "ListTAPIModemsQuiet");
         }
         return k;
     }();
@@ -152,4 +153,26 @@ std::string CallerBuffer::Text() const
     if (!end)
         return "(unterminated)";
     return std::string(bytes, static_cast<const char *>(end) - bytes);
+}
+
+bool PatchImport(HMODULE module, FARPROC from, FARPROC to)
+{
+    BYTE *base = reinterpret_cast<BYTE *>(module);
+    auto dos = reinterpret_cast<IMAGE_DOS_HEADER *>(base);
+    auto nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY &dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + dir.VirtualAddress);
+         desc->Name; desc++) {
+        for (auto thunk = reinterpret_cast<IMAGE_THUNK_DATA *>(base + desc->FirstThunk);
+             thunk->u1.Function; thunk++) {
+            if (thunk->u1.Function != reinterpret_cast<ULONG_PTR>(from))
+                continue;
+            DWORD protection;
+            VirtualProtect(&thunk->u1.Function, sizeof(ULONG_PTR), PAGE_READWRITE, &protection);
+            thunk->u1.Function = reinterpret_cast<ULONG_PTR>(to);
+            VirtualProtect(&thunk->u1.Function, sizeof(ULONG_PTR), protection, &protection);
+            return true;
+        }
+    }
+    return false;
 }

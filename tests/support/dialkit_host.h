@@ -18,6 +18,7 @@ struct Dialkit {
     BindFunction UnLoadTAPILib;
     BindFunction LoadRASLib;
     BindFunction UnLoadRASLib;
+    ListFunction ListTAPIModemsQuiet;
 };
 
 // Dialkit.dll beside the test program, loaded once per process.
@@ -38,6 +39,11 @@ bool ModuleLoaded(const char *name);
 
 // A 32-bit code as a scenario writes it: "0x" and eight hex digits.
 std::string Hex(DWORD value);
+
+// Swaps the address `from` for `to` in the import address table of
+// `module` (Dialkit's, to make a system call fail or behave as an older
+// one); false when the module does not import `from`.
+bool PatchImport(HMODULE module, FARPROC from, FARPROC to);
 
 // The system folder, with a trailing backslash.
 std::string SystemFolder();

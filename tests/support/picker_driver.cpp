@@ -78,10 +78,14 @@ void Act(HWND dialog)
 LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
 {
     HWND window = reinterpret_cast<HWND>(wParam);
-    if (code == HCBT_CREATEWND && Action == PickerAction::RefuseToCreate) {
+    if (code == HCBT_CREATEWND) {
         auto *create = reinterpret_cast<CBT_CREATEWNDA *>(lParam);
-        if (create->lpcs->lpszClass == MAKEINTATOM(32770) || IsDialog(window))
-            return 1;
+        if (create->lpcs->lpszClass == MAKEINTATOM(32770) || IsDialog(window)) {
+            Observed.created++;
+            // One picker per call: a second one would wait unanswered.
+            if (Action == PickerAction::RefuseToCreate || Dialog)
+                return 1;
+        }
     }
     // The hook also sees other windows activate after the dialog closes.
     if (code == HCBT_ACTIVATE && !Dialog && IsDialog(window)) {

@@ -20,6 +20,7 @@ enum class PickerAction {
 };
 
 struct PickerSeen {
+    int created = 0;   // dialogs whose creation began; any after the first is refused
     bool shown = false;
     std::string caption;
     std::vector<std::string> items;
