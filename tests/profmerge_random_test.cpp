@@ -173,7 +173,7 @@ TEST(ProfmergeRandom, MatchesTheModelAndLosesNothing)
         size_t totos = Model(source, &expected);
 
         DebugRun run = RunUnderDebugger("\"" + exe + "\" -src:" + sourcePath + " -target:" + targetPath);
-        ASSERT_TRUE(run.started);
+        ASSERT_TRUE(run.started) << "error " << run.startError;
         AgeFile(targetPath);
         EXPECT_EQ(run.exitCode, 0u);
         EXPECT_EQ(run.debugStrings.size(), totos);

@@ -31,8 +31,10 @@ DebugRun RunUnderDebugger(const std::string &commandLine)
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
-                        nullptr, nullptr, &startup, &process))
+                        nullptr, nullptr, &startup, &process)) {
+        run.startError = GetLastError();
         return run;
+    }
     run.started = true;
 
     for (;;) {

@@ -6,6 +6,7 @@
 // What a program did when started under our debug loop.
 struct DebugRun {
     bool started = false;
+    unsigned long startError = 0;   // GetLastError when it could not start
     unsigned long exitCode = 0;
     std::vector<std::string> debugStrings;  // each OutputDebugStringA text, in order
 };
