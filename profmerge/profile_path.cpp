@@ -7,9 +7,9 @@
 
 namespace {
 
-wchar_t *Copy(const wchar_t *text, size_t length, size_t room)
+wchar_t *Copy(const wchar_t *text, size_t length)
 {
-    wchar_t *copy = (wchar_t *)calloc(room + 1, sizeof(wchar_t));
+    wchar_t *copy = (wchar_t *)calloc(length + 1, sizeof(wchar_t));
     if (copy)
         memcpy(copy, text, length * sizeof(wchar_t));
     return copy;
@@ -25,7 +25,7 @@ wchar_t *ShortFolderPath(const wchar_t *path)
         slash = other;
     if (!slash || slash == path)
         return nullptr;
-    wchar_t *folder = Copy(path, (size_t)(slash - path), (size_t)(slash - path));
+    wchar_t *folder = Copy(path, (size_t)(slash - path));
     if (!folder)
         return nullptr;
     wchar_t *shortPath = nullptr;
@@ -57,5 +57,5 @@ wchar_t *ProfilePath(const wchar_t *path)
         if (shortPath)
             return shortPath;
     }
-    return Copy(path, length, length);
+    return Copy(path, length);
 }
