@@ -1,9 +1,71 @@
 #include "merge.h"
 
 #include <stdlib.h>
+#include <string.h>
 #include <wchar.h>
 
+#include "profile_path.h"
+
 namespace {
+
+// The byte-order mark that makes a profile Unicode on every Windows version.
+const BYTE Utf16LeMark[2] = {0xFF, 0xFE};
+
+// Set while a Unicode source's merge has not written yet: the service
+// creates a new target as an 8-bit file, which would turn every character
+// outside the ANSI code page into '?', so the target gets the mark first.
+bool TargetWantsUnicodeMark;
+
+// Opens the source as the profile service does, to tell a source that is
+// missing (nothing to merge) from one that exists but cannot be read, which
+// the service would take for an empty one. Returns 0 or the error;
+// `*unicode` tells whether the source starts with the UTF-16 LE mark.
+DWORD CheckSourceReadable(const wchar_t *source, bool *unicode)
+{
+    *unicode = false;
+    // An empty name names no file.
+    if (!*source)
+        return 0;
+    wchar_t *file = ProfileFilePath(source);
+    if (!file)
+        return 0;
+    HANDLE handle = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = 0;
+    if (handle == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            error = 0;
+    } else {
+        BYTE mark[sizeof Utf16LeMark] = {};
+        DWORD got = 0;
+        *unicode = ReadFile(handle, mark, sizeof mark, &got, nullptr) && got == sizeof mark &&
+                   memcmp(mark, Utf16LeMark, sizeof mark) == 0;
+        CloseHandle(handle);
+    }
+    free(file);
+    return error;
+}
+
+// Gives a target that does not exist or is empty the UTF-16 LE mark alone,
+// so that the service writes Unicode into it. Anything else is left as it
+// is: the write that follows reports what went wrong.
+void MarkTargetUnicode(const wchar_t *target)
+{
+    wchar_t *file = ProfileFilePath(target);
+    if (!file)
+        return;
+    HANDLE handle = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        LARGE_INTEGER size = {};
+        DWORD written = 0;
+        if (GetFileSizeEx(handle, &size) && size.QuadPart == 0)
+            WriteFile(handle, Utf16LeMark, sizeof Utf16LeMark, &written, nullptr);
+        CloseHandle(handle);
+    }
+    free(file);
+}
 
 // Only A-Z fold: the rule users know from the 8-bit days, without the
 // collisions a byte-wise fold made inside double-byte characters.
@@ -53,6 +115,10 @@ DWORD MergeLine(const wchar_t *section, wchar_t *line, const wchar_t *target)
     free(current);
     if (currentLength != 0 && !differs)
         return 0;
+    if (TargetWantsUnicodeMark) {
+        TargetWantsUnicodeMark = false;
+        MarkTargetUnicode(target);
+    }
     if (!WritePrivateProfileStringW(section, key, value, target)) {
         DWORD error = GetLastError();
         // A refusal must never read as success.
@@ -98,6 +164,9 @@ DWORD MergeProfiles(const wchar_t *source, const wchar_t *target)
 {
     if (!source || !target)
         return 0;
+    DWORD readError = CheckSourceReadable(source, &TargetWantsUnicodeMark);
+    if (readError)
+        return readError;
     DWORD namesLength;
     wchar_t *names = ReadProfileList(ProfileRead::SectionNames, nullptr, source, &namesLength);
     if (!names)

@@ -1,9 +1,13 @@
 // How profmerge takes its two paths from the command-line tail.
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <stdlib.h>
 
+#include <algorithm>
+
 #include "options.h"
+#include "profile_path.h"
 #include "test_files.h"
 
 namespace {
@@ -46,6 +50,18 @@ TEST(ExtractOption, FindsEachValueWhereverItStands)
         // Every character outside the ANSI code page arrives whole.
         {"-src:C:\\Ελληνικά\\πηγή.ini -target:\"C:\\東京 フォルダ\\😀.ini\"",
          "C:\\Ελληνικά\\πηγή.ini", "C:\\東京 フォルダ\\😀.ini"},
+        // Whole arguments quoted, as PowerShell, .NET, Python and Node pass a
+        // value with a space: the quote that opens the argument closes the value.
+        {"\"-src:C:\\Kit Files\\s.ini\" \"-target:C:\\Program Files\\Dialer\\t.ini\"",
+         "C:\\Kit Files\\s.ini", "C:\\Program Files\\Dialer\\t.ini"},
+        {"\"-target:C:\\Φάκελος χρήστη\\t.ini\"\t\"-src:C:\\東京 フォルダ\\πηγή.ini\"",
+         "C:\\東京 フォルダ\\πηγή.ini", "C:\\Φάκελος χρήστη\\t.ini"},
+        {"\"-src:C:\\a b\\s.ini\" -target:b.ini", "C:\\a b\\s.ini", "b.ini"},
+        {"\"-src:open ended.ini", "open ended.ini", nullptr},
+        // A quote that closes a value opens no argument; a quoted value inside
+        // a quoted argument keeps today's meaning.
+        {"-target:\"a b\"-src:c d.ini", "c", "a b"},
+        {"\"-src:\"a b.ini\"\" x", "a b.ini", nullptr},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(Extract(c.tail, "-src:"), Show(c.src)) << c.tail;
@@ -81,6 +97,68 @@ TEST(CommandLineTail, SkipsTheProgramNameAndTheBlanksAfterIt)
         std::wstring line = Wide(c.line);
         EXPECT_EQ(Utf8(CommandLineTail(line.c_str())), c.tail) << c.line;
     }
+}
+
+std::string Slashed(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+// What the profile service is handed for a path, and the file it opens.
+TEST(ProfilePath, LongPathsGetTheShortFormOfTheirFolder)
+{
+    std::string folder = MakeScratchFolder("paths");
+    wchar_t previous[MAX_PATH] = {}, windows[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    ASSERT_TRUE(SetCurrentDirectoryW(Wide(folder).c_str()));
+    // Past MAX_PATH when full, under it as typed from the current folder.
+    const std::string deep = DeepFolder(folder, "Ελληνικά φάκελος ", 300);
+    const std::string within = DeepFolder(folder, "within ", folder.size() + 240);
+    const std::string withinRelative = within.substr(folder.size());
+    for (const std::string &f : {deep, within})
+        ASSERT_TRUE(WriteBytes(f + "t.ini", f)) << f;
+
+    enum Handed { AsGiven, ShortForm, Full };
+    const struct {
+        std::string path;
+        Handed handed;
+        std::string file;  // the file the service opens
+    } rows[] = {
+        {"setup.ini", AsGiven, Utf8(windows) + "\\setup.ini"},
+        {".\\a.ini", AsGiven, folder + "a.ini"},
+        {Slashed(folder) + "a.ini", AsGiven, folder + "a.ini"},
+        {deep + "t.ini", ShortForm, deep + "t.ini"},
+        {Slashed(deep) + "t.ini", ShortForm, deep + "t.ini"},
+        {withinRelative + "t.ini", ShortForm, within + "t.ini"},
+        {".\\" + Slashed(withinRelative) + "t.ini", ShortForm, within + "t.ini"},
+        // No folder to shorten: the full path, for systems that take long paths.
+        {deep + "missing\\t.ini", Full, deep + "missing\\t.ini"},
+        {"\\\\?\\" + deep + "t.ini", AsGiven, "\\\\?\\" + deep + "t.ini"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.path);
+        wchar_t *handed = ProfilePath(Wide(row.path).c_str());
+        wchar_t *file = ProfileFilePath(Wide(row.path).c_str());
+        ASSERT_TRUE(handed && file);
+        EXPECT_EQ(Utf8(file), row.file);
+        std::string got = Utf8(handed), bytes;
+        if (row.handed == AsGiven) {
+            EXPECT_EQ(got, row.path);
+        }
+        if (row.handed == Full) {
+            EXPECT_EQ(got, row.file);
+        }
+        if (row.handed == ShortForm) {
+            EXPECT_NE(got, row.path);
+            EXPECT_LT(wcslen(handed), size_t(MAX_PATH)) << got;
+            EXPECT_TRUE(ReadBytes(got, &bytes) && row.file == bytes + "t.ini") << got;
+        }
+        free(file);
+        free(handed);
+    }
+    SetCurrentDirectoryW(previous);
 }
 
 } // namespace

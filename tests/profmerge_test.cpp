@@ -302,17 +302,6 @@ TEST_F(Profmerge, ComparesLongTargetValuesWhole)
     }
 }
 
-// A folder of `length` characters or more under `base`, made of folders
-// named `name` plus a number.
-std::string DeepFolder(std::string base, const std::string &name, size_t length)
-{
-    for (int i = 0; Wide(base).size() < length; i++) {
-        base += name + std::to_string(i) + "\\";
-        MakeFolder(base);
-    }
-    return base;
-}
-
 TEST_F(Profmerge, CommandLineShapes)
 {
     const std::string kv = "[A]\r\nk=v\r\n";

@@ -45,6 +45,15 @@ bool MakeFolder(const std::string &path)
     return CreateDirectoryW(FilePath(path).c_str(), nullptr) != FALSE;
 }
 
+std::string DeepFolder(std::string base, const std::string &name, size_t length)
+{
+    for (int i = 0; Wide(base).size() < length; i++) {
+        base += name + std::to_string(i) + "\\";
+        MakeFolder(base);
+    }
+    return base;
+}
+
 bool WriteBytes(const std::string &path, const std::string &bytes)
 {
     HANDLE file = CreateFileW(FilePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

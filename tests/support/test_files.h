@@ -11,6 +11,9 @@ std::string Utf8(const std::wstring &wide);
 // A fresh folder under the temporary directory, e.g. "C:\...\Temp\kit-merge-3\".
 std::string MakeScratchFolder(const std::string &name);
 bool MakeFolder(const std::string &path);
+// A folder of `length` characters or more under `base` (which ends in a
+// backslash), made of folders named `name` plus a number.
+std::string DeepFolder(std::string base, const std::string &name, size_t length);
 bool WriteBytes(const std::string &path, const std::string &bytes);
 bool ReadBytes(const std::string &path, std::string *bytes);
 bool FileExists(const std::string &path);
