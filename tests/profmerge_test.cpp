@@ -98,19 +98,23 @@ struct MergeRow {
     Encoding encoding = Encoding::Ansi;  // of both files
     // The ANSI code page the row's 8-bit bytes are written in (0: any).
     unsigned codePage = 1252;
-    // When set, the target's bytes after the merge, exactly.
+    // When set, the target's bytes after the merge, exactly ("(absent)": no
+    // target file).
     std::string exactTarget = "";
+    bool emptyTargetFile = false;  // a target file of no bytes instead of none
 };
 
 // Section names, keys and values in Greek, CJK and beyond the Basic
 // Multilingual Plane (surrogate pairs): new ones copied exactly, differing
 // ones replaced, equal ones (A-Z case aside) and the target's own left alone.
+const std::string UnicodeSource =
+    "[Général]\r\nNom=Ελένη\r\nVille=東京\r\nPays=France\r\nGrec=αβγ\r\nEmoji=😀𝄞\r\n"
+    "[Δοκιμή]\r\nκλειδί=τιμή\r\n[𠜎 Ext]\r\n𝄞key=𠜎value\r\n";
+
 MergeRow UnicodeRow(const char *what, Encoding encoding)
 {
     return {what,
-            Encode("[Général]\r\nNom=Ελένη\r\nVille=東京\r\nPays=France\r\nGrec=αβγ\r\nEmoji=😀𝄞\r\n"
-                   "[Δοκιμή]\r\nκλειδί=τιμή\r\n[𠜎 Ext]\r\n𝄞key=𠜎value\r\n",
-                   encoding),
+            Encode(UnicodeSource, encoding),
             Encode("[Général]\r\nNom=Αλέξης\r\nVille=大阪\r\nPays=FRANCE\r\nGrec=ΑΒΓ\r\nMine=Ωμέγα\r\n"
                    "[Seulement ici]\r\nx=ж\r\n",
                    encoding),
@@ -125,7 +129,7 @@ MergeRow UnicodeRow(const char *what, Encoding encoding)
 TEST_F(Profmerge, AppliesTheMergeRuleEntryByEntry)
 {
     const MergeRow rows[] = {
-        {"new section", "[A]\r\nk=v\r\n", "", {"A/k=v"}, 0},
+        {"new section", "[A]\r\nk=v\r\n", "", {"A/k=v"}, 0, Encoding::Ansi, 1252, "[A]\r\nk=v\r\n"},
         {"same value, other case", "[A]\r\nk=v\r\n", "[A]\r\nk=V\r\n", {"A/k=V"}, 0},
         {"different value", "[A]\r\nk=v\r\n", "[A]\r\nk=w\r\n", {"A/k=v"}, 1},
         {"empty source value", "[A]\r\nk=\r\n", "[A]\r\nk=w\r\n", {"A/k=w"}, 0},
@@ -146,6 +150,16 @@ TEST_F(Profmerge, AppliesTheMergeRuleEntryByEntry)
         {"longer target value", "[A]\r\nk=abc\r\n", "[A]\r\nk=abcd\r\n", {"A/k=abc"}, 1},
         {"shorter target value", "[A]\r\nk=abcd\r\n", "[A]\r\nk=abc\r\n", {"A/k=abcd"}, 1},
         UnicodeRow("UTF-16 LE", Encoding::Utf16Le),
+        // A first install: the service would create the target as an 8-bit
+        // file and write '?' for every character outside the code page.
+        {"new target of a UTF-16 LE source", Encode(UnicodeSource, Encoding::Utf16Le), "",
+         {"Général/Nom=Ελένη", "Général/Ville=東京", "Général/Emoji=😀𝄞", "Δοκιμή/κλειδί=τιμή",
+          "𠜎 Ext/𝄞key=𠜎value"},
+         0, Encoding::Utf16Le, 0},
+        {"empty target file of a UTF-16 LE source", Encode(UnicodeSource, Encoding::Utf16Le), "",
+         {"Général/Grec=αβγ", "Δοκιμή/κλειδί=τιμή"}, 0, Encoding::Utf16Le, 0, "", true},
+        {"UTF-16 LE source with nothing to write", Encode("[A]\r\nk=\r\n;c=1\r\n", Encoding::Utf16Le), "", {},
+         0, Encoding::Utf16Le, 0, "(absent)"},
         // Wine's service reads these two as Unicode too; Windows' does not.
         UnicodeRow("UTF-16 BE", Encoding::Utf16Be),
         UnicodeRow("UTF-8 with a byte-order mark", Encoding::Utf8Bom),
@@ -176,8 +190,15 @@ TEST_F(Profmerge, AppliesTheMergeRuleEntryByEntry)
             continue;
         SCOPED_TRACE(row.what);
         SetUp();
+        if (row.emptyTargetFile) {
+            ASSERT_TRUE(WriteBytes(Target(), ""));
+        }
         Outcome outcome = Merge(row.source, row.target);
         EXPECT_EQ(outcome.totos, row.totos);
+        if (row.exactTarget == "(absent)") {
+            EXPECT_FALSE(FileExists(Target()));
+            continue;
+        }
         for (const auto &check : row.expected) {
             size_t slash = check.find('/'), equals = check.find('=', slash);
             EXPECT_EQ(WideProfileValue(Target(), check.substr(0, slash),
@@ -324,6 +345,23 @@ TEST_F(Profmerge, CommandLineShapes)
     for (const std::string &f : {greek, cjk, emoji})
         MakeFolder(f);
     const std::string defaultTarget = Target();
+    // Sources that exist but cannot be read: a folder, and a file another
+    // program holds open without sharing; a bare name is looked for in the
+    // Windows folder, as the service does.
+    const std::string folderSource = folder + "folder.ini";
+    MakeFolder(folderSource);
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::string heldSource = Utf8(windows) + "\\kit-held-source.ini";
+    ASSERT_TRUE(WriteBytes(heldSource, kv));
+    HANDLE held = CreateFileW(Wide(heldSource).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    // Relative paths, from the folder profmerge starts in.
+    wchar_t previousFolder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previousFolder);
+    ASSERT_TRUE(SetCurrentDirectoryW(Wide(folder).c_str()));
+    std::string relativeDeep = deep.substr(folder.size());
+    std::replace(relativeDeep.begin(), relativeDeep.end(), '\\', '/');
     const Shape shapes[] = {
         {"empty", "", false},
         {"blanks only", "   \t ", false},
@@ -343,6 +381,20 @@ TEST_F(Profmerge, CommandLineShapes)
         {"emoji folder", "-target:\"" + emoji + "t.ini\" -src:" + emoji + "s.ini", true, emoji + "t.ini"},
         {"paths past 300 characters", "-src:\"" + deepGreek + "s.ini\" -target:\"" + deep + "t.ini\"", true,
          deep + "t.ini"},
+        {"relative paths with forward slashes, past 300 characters in full",
+         "-src:\"" + relativeDeep + "s.ini\" -target:\"./" + relativeDeep + "t.ini\"", true, deep + "t.ini"},
+        // As PowerShell, .NET, Python and Node quote an argument with a space.
+        {"whole arguments quoted", "\"-src:" + spaced + "s.ini\" \"-target:" + spaced + "t.ini\"", true,
+         spaced + "t.ini"},
+        {"whole arguments quoted, Greek and CJK folders",
+         "\"-target:" + cjk + "t.ini\" \"-src:" + deepGreek + "s.ini\"", true, cjk + "t.ini"},
+        {"source is a folder", "-src:" + folderSource + " -target:" + defaultTarget, false, "",
+         ERROR_ACCESS_DENIED},
+        {"source held open without sharing", "-src:" + heldSource + " -target:" + defaultTarget, false, "",
+         ERROR_SHARING_VIOLATION},
+        {"bare source name held open in the Windows folder", "-src:kit-held-source.ini -target:" + defaultTarget,
+         false, "", ERROR_SHARING_VIOLATION},
+        {"source in a missing folder", "-src:" + folder + "nowhere\\s.ini -target:" + defaultTarget, false},
         {"past 300 characters, in a missing folder",
          "-src:\"" + deep + "s.ini\" -target:\"" + deep + "no\\t.ini\"", false, deep + "no\\t.ini",
          ERROR_PATH_NOT_FOUND},
@@ -363,6 +415,9 @@ TEST_F(Profmerge, CommandLineShapes)
             EXPECT_EQ(bytes, kv);
         }
     }
+    SetCurrentDirectoryW(previousFolder);
+    CloseHandle(held);
+    RemoveFile(heldSource);
 }
 
 TEST_F(Profmerge, ProgramNameWithSpacesAndAVeryLongCommandLine)
