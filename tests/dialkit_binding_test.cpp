@@ -382,12 +382,8 @@ DWORD WINAPI Race(void *param)
 TEST_F(Binding, TwoThreadsAtOnce)
 {
     // Every service call waits a little, so that the two threads' calls
-    // overlap; x86 runs emulated, several times slower.
-#if defined(__i386__)
-    const int rounds = 20;
-#else
-    const int rounds = 60;
-#endif
+    // overlap.
+    const int rounds = 40;
     static const struct {
         const char *what;
         Racer first, second;
