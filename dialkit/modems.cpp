@@ -70,7 +70,7 @@ LONG TapiErrorExit(char *errorReport, LONG code)
         text[0] = '\0';
     FinishReport(errorReport, text, code);
     ShutDownLineApp();
-    return LastResult;
+    return code;
 }
 
 // Appends the device's name, read only inside the part of the block that

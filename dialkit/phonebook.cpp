@@ -30,15 +30,18 @@ static_assert(EntryBufferSize == 26600);
 
 LONG ReportRasFailure(char *errorReport, DWORD code)
 {
-    LastResult = static_cast<LONG>(code);
+    // The code, not LastResult: a modem list of another thread may write
+    // that in the meantime.
+    LONG result = static_cast<LONG>(code);
+    LastResult = result;
     if (code == CannotOpenPhonebook)
-        return LastResult;
+        return result;
     StartReport(errorReport, "RAS ERROR : ");
     char text[1024] = {};
     if (GuardedRasGetErrorStringA(code, text, sizeof text - 1) != 0)
         text[0] = '\0';
-    FinishReport(errorReport, text, LastResult);
-    return LastResult;
+    FinishReport(errorReport, text, result);
+    return result;
 }
 
 // Appends every entry that lies wholly inside the bytes the service was
