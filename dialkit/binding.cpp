@@ -7,6 +7,8 @@
 
 RasBindingState RasBinding;
 TapiBindingState TapiBinding;
+LONG volatile TelephonyInUse;
+LONG volatile RemoteAccessInUse;
 
 namespace {
 
@@ -16,12 +18,64 @@ bool IsLoaded(HMODULE module)
     return reinterpret_cast<UINT_PTR>(module) >= 32;
 }
 
+// Entry points that older systems lack, looked up when needed so that
+// Dialkit still loads there.
+template <typename Function>
+Function KernelEntry(const char *name)
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC entry = kernel ? GetProcAddress(kernel, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(entry));
+}
+
+// In a 32-bit process on 64-bit Windows: the length of the name of the
+// folder that holds the 32-bit system libraries, written to `folder`; else
+// 0. Installers that write to the 64-bit System32 turn file-system
+// redirection off, and while it is off System32 gives the 64-bit copies,
+// which a 32-bit process cannot load (error 193). This folder is never
+// redirected.
+UINT Wow64SystemFolder(wchar_t *folder, UINT size)
+{
+    typedef BOOL(WINAPI * IsWow64Function)(HANDLE, PBOOL);
+    typedef UINT(WINAPI * FolderFunction)(LPWSTR, UINT);
+    auto isWow64 = KernelEntry<IsWow64Function>("IsWow64Process");
+    BOOL wow64 = FALSE;
+    if (!isWow64 || !isWow64(GetCurrentProcess(), &wow64) || !wow64)
+        return 0;
+    auto folderName = KernelEntry<FolderFunction>("GetSystemWow64DirectoryW");
+    UINT length = folderName ? folderName(folder, size) : 0;
+    return length < size ? length : 0;
+}
+
+// `library` from the folder that the WOW64 query names; its dependencies
+// are looked for there first, too.
+HMODULE LoadFromWow64Folder(const char *library, wchar_t *path, UINT length)
+{
+    size_t nameLength = strlen(library);
+    if (length + nameLength + 6 > MAX_PATH)
+        return nullptr;
+    path[length] = L'\\';
+    // The library names are ASCII.
+    for (size_t i = 0; i < nameLength; i++)
+        path[length + 1 + i] = static_cast<wchar_t>(library[i]);
+    memcpy(path + length + 1 + nameLength, L".dll", sizeof L".dll");
+    HMODULE module = LoadLibraryExW(path, nullptr,
+                                    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module || GetLastError() != ERROR_INVALID_PARAMETER)
+        return module;
+    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 // Installers run elevated from download folders: a library of the same name
 // beside the host or in the current folder must never be bound, so only the
 // system folder is searched. Loaders that predate the search flags refuse
 // them with ERROR_INVALID_PARAMETER; they get the full path instead.
 HMODULE LoadFromSystemFolder(const char *library)
 {
+    wchar_t wow64Path[MAX_PATH] = {};
+    UINT wow64Length = Wow64SystemFolder(wow64Path, MAX_PATH);
+    if (wow64Length)
+        return LoadFromWow64Folder(library, wow64Path, wow64Length);
     HMODULE module = LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module || GetLastError() != ERROR_INVALID_PARAMETER)
         return module;
@@ -37,9 +91,19 @@ HMODULE LoadFromSystemFolder(const char *library)
     return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-// A missing library must not stop an installation with a message box.
+// A missing library must not stop an installation with a message box. Where
+// the system has an error mode per thread, only this thread's changes: the
+// host's other threads keep theirs.
 HMODULE LoadQuietly(const char *library)
 {
+    typedef BOOL(WINAPI * ThreadModeFunction)(DWORD, LPDWORD);
+    auto threadMode = KernelEntry<ThreadModeFunction>("SetThreadErrorMode");
+    DWORD previousThreadMode = 0;
+    if (threadMode && threadMode(SEM_NOOPENFILEERRORBOX, &previousThreadMode)) {
+        HMODULE module = LoadFromSystemFolder(library);
+        threadMode(previousThreadMode, nullptr);
+        return module;
+    }
     UINT previousMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
     HMODULE module = LoadFromSystemFolder(library);
     SetErrorMode(previousMode);
@@ -102,26 +166,7 @@ void ReleaseTelephony()
     UnloadBinding(TapiBinding);
 }
 
-// LoadTAPILib (ordinal 4): binds "Tapi32"; the handle, 20 or 0. Called
-// from inside a modem list call, the handle that call holds.
-INT_PTR WINAPI LoadTAPILib(void)
-{
-    if (ModemListRunning)
-        return reinterpret_cast<INT_PTR>(TapiBinding.module);
-    return BindTelephony();
-}
-
-// UnLoadTAPILib (ordinal 5): releases "Tapi32" and empties every slot;
-// from inside a modem list call, nothing: that call still uses it.
-INT_PTR WINAPI UnLoadTAPILib(void)
-{
-    if (!ModemListRunning)
-        ReleaseTelephony();
-    return 0;
-}
-
-// LoadRASLib (ordinal 6): binds "rasapi32"; the handle, 20 or 0.
-INT_PTR WINAPI LoadRASLib(void)
+INT_PTR BindRemoteAccess()
 {
     return LoadBinding(RasBinding, "rasapi32", [] {
         RAS_ENTRY_POINTS(RESOLVE_RAS)
@@ -129,10 +174,58 @@ INT_PTR WINAPI LoadRASLib(void)
     });
 }
 
+void ReleaseRemoteAccess()
+{
+    UnloadBinding(RasBinding);
+}
+
+namespace {
+
+// While another call holds the service (a list call whose picker runs the
+// host's code, or another thread), a load returns the handle that call
+// holds and an unload leaves it alone: that call still uses the library.
+INT_PTR LoadGuarded(LONG volatile &guard, HMODULE const volatile &held, INT_PTR (*bind)())
+{
+    if (!TakeGuard(guard))
+        return reinterpret_cast<INT_PTR>(held);
+    INT_PTR handle = bind();
+    ReleaseGuard(guard);
+    return handle;
+}
+
+INT_PTR UnloadGuarded(LONG volatile &guard, void (*release)())
+{
+    if (TakeGuard(guard)) {
+        release();
+        ReleaseGuard(guard);
+    }
+    return 0;
+}
+
+} // namespace
+
+// LoadTAPILib (ordinal 4): binds "Tapi32"; the handle, 20 or 0.
+INT_PTR WINAPI LoadTAPILib(void)
+{
+    return LoadGuarded(TelephonyInUse, TapiBinding.module, BindTelephony);
+}
+
+// UnLoadTAPILib (ordinal 5): releases "Tapi32" and empties every slot.
+INT_PTR WINAPI UnLoadTAPILib(void)
+{
+    return UnloadGuarded(TelephonyInUse, ReleaseTelephony);
+}
+
+// LoadRASLib (ordinal 6): binds "rasapi32"; the handle, 20 or 0.
+INT_PTR WINAPI LoadRASLib(void)
+{
+    return LoadGuarded(RemoteAccessInUse, RasBinding.module, BindRemoteAccess);
+}
+
 // UnLoadRASLib (ordinal 7): releases "rasapi32" and empties every slot.
 INT_PTR WINAPI UnLoadRASLib(void)
 {
-    return UnloadBinding(RasBinding);
+    return UnloadGuarded(RemoteAccessInUse, ReleaseRemoteAccess);
 }
 
 #undef RESOLVE_RAS

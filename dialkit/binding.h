@@ -47,11 +47,12 @@ extern TapiBindingState TapiBinding;
 // Load result when the library is present but lacks an entry point.
 constexpr INT_PTR MissingEntryPoint = 20;
 
-// The telephony binding as the modem lists use it, whatever call is
-// running; the exports LoadTAPILib and UnLoadTAPILib leave a running list
-// call's binding alone.
+// The bindings as the list calls use them, under their guards (module.h);
+// the load and unload exports leave a binding that another call holds alone.
 INT_PTR BindTelephony();
 void ReleaseTelephony();
+INT_PTR BindRemoteAccess();
+void ReleaseRemoteAccess();
 
 // Guarded calls: -1 without calling anything when the slot is empty.
 DWORD GuardedRasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, LPRASENTRYNAMEA entries,

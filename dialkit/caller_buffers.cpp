@@ -8,12 +8,35 @@ LONG LastResult;
 
 namespace {
 
-// Appends at most `count` characters of `text` and terminates.
+// The first `length` bytes of `text`, or fewer so that a double-byte
+// character of the ANSI code page is never split: its lead byte alone would
+// show as a stray character, or join the next byte into another one.
+size_t WholeCharacters(const char *text, size_t length)
+{
+    UINT codePage = GetACP();
+    CPINFO info = {};
+    if (!GetCPInfo(codePage, &info) || info.MaxCharSize < 2)
+        return length;
+    size_t end = 0;
+    while (end < length) {
+        size_t next = end + (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[end])) ? 2 : 1);
+        if (next > length)
+            break;
+        end = next;
+    }
+    return end;
+}
+
+// Appends at most `count` bytes of `text` and terminates.
 void AppendCut(char *buffer, DWORD bufferSize, const char *text, size_t count)
 {
     size_t used = strnlen(buffer, bufferSize - 1);
     size_t room = bufferSize - 1 - used;
-    size_t take = strnlen(text, count < room ? count : room);
+    size_t limit = count < room ? count : room;
+    size_t take = strnlen(text, limit);
+    // No terminator inside the limit: the text may go on past it.
+    if (take == limit)
+        take = WholeCharacters(text, take);
     memcpy(buffer + used, text, take);
     buffer[used + take] = '\0';
 }

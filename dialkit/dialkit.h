@@ -16,10 +16,10 @@ extern "C" {
  * `list` receives the choice, "" (OK with nothing to choose) or "CANCEL".
  * 1 after the picker ran (also when it cannot be shown, e.g. in a window
  * station nobody sees: then "CANCEL"), 0 without a telephony device, -1 when
- * the telephony library cannot be loaded, -2 when busy: another list call of
- * this process is running (the picker's loop runs the host's code; nothing
- * is written then), else a telephony error code with a "TAPI ERROR : "
- * report in `errorReport`. */
+ * the telephony library cannot be loaded, -2 when busy: another modem call
+ * of this process is running (the picker's loop runs the host's code, or
+ * another thread called; nothing is written then), else a telephony error
+ * code with a "TAPI ERROR : " report in `errorReport`. */
 int WINAPI ListTAPIModems(char *list, char *errorReport);
 
 /* Ordinal 8. The same list without a dialog, for unattended installs: each
@@ -30,16 +30,18 @@ int WINAPI ListTAPIModems(char *list, char *errorReport);
 int WINAPI ListTAPIModemsQuiet(char *list, char *errorReport);
 
 /* Ordinal 3. The default phonebook's entry names, each followed by "\n".
- * 0 on success, -1 when the remote-access library cannot be loaded, 621 when
+ * 0 on success, -1 when the remote-access library cannot be loaded, -2 when
+ * another thread's phonebook call is running (nothing written), 621 when
  * there is no phonebook, else an error code with a "RAS ERROR : " report. */
 int WINAPI ListRASConnections(char *list, char *errorReport);
 
 /* Ordinals 4 to 7. A load returns the library's module handle, 20 when an
  * entry point is missing (the library stays loaded) or 0 when the library
- * cannot be loaded. An unload always returns 0. Called while a modem list
- * runs, LoadTAPILib returns the handle that call holds and UnLoadTAPILib
- * unloads nothing. On 32-bit Windows INT_PTR is the 32-bit int; on x64 it
- * holds the whole handle. */
+ * cannot be loaded. An unload always returns 0. Called while another call
+ * of the same service runs (a modem list's picker, another thread), a load
+ * returns the handle that call holds and an unload unloads nothing. On
+ * 32-bit Windows INT_PTR is the 32-bit int; on x64 it holds the whole
+ * handle. */
 INT_PTR WINAPI LoadTAPILib(void);
 INT_PTR WINAPI UnLoadTAPILib(void);
 INT_PTR WINAPI LoadRASLib(void);

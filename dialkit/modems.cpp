@@ -70,7 +70,7 @@ LONG TapiErrorExit(char *errorReport, LONG code)
         text[0] = '\0';
     FinishReport(errorReport, text, code);
     ShutDownLineApp();
-    return LastResult;
+    return code;
 }
 
 // Appends the device's name, read only inside the part of the block that
@@ -93,10 +93,23 @@ bool AppendDeviceName(char *list, const LINEDEVCAPS *caps)
     return AppendListEntry(list, reinterpret_cast<const char *>(caps) + offset, length);
 }
 
+// Since Vista, session 0 holds only services and what runs as the system
+// account: its window station still says it is visible, but nobody sees
+// its desktop. Before Vista the first user to log on worked there.
+bool InUnseenSession()
+{
+    DWORD session = 1;
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session) || session != 0)
+        return false;
+    return LOBYTE(LOWORD(GetVersion())) >= 6;
+}
+
 // A process in a window station that nobody sees (a service's) would wait
 // for ever on a picker there. Where the query fails, show it as before.
 bool StationIsVisible()
 {
+    if (InUnseenSession())
+        return false;
     USEROBJECTFLAGS flags = {};
     DWORD needed = 0;
     if (!GetUserObjectInformationA(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
@@ -185,22 +198,19 @@ LONG ListDataModems(char *list, char *errorReport, Choice choice)
     return answer;
 }
 
-// The picker's loop runs the host's code, which may call again: an inner
-// call must not replace the outer one's line application or unload the
-// library it still uses.
+// The picker's loop runs the host's code, which may call again, and other
+// threads of the host may call at any time: a second call must not replace
+// the running one's line application or unload the library it still uses.
 LONG ListOnce(char *list, char *errorReport, Choice choice)
 {
-    if (ModemListRunning)
+    if (!TakeGuard(TelephonyInUse))
         return ListBusy;
-    ModemListRunning = true;
     LONG answer = ListDataModems(list, errorReport, choice);
-    ModemListRunning = false;
+    ReleaseGuard(TelephonyInUse);
     return answer;
 }
 
 } // namespace
-
-bool ModemListRunning;
 
 // ListTAPIModems (ordinal 2): lists data modems, lets the user pick one.
 int WINAPI ListTAPIModems(char *list, char *errorReport)

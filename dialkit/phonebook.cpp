@@ -17,6 +17,11 @@ constexpr DWORD EntryRecords = 50;
 constexpr DWORD EntryBufferSize = EntryLayouts[0] * EntryRecords;
 constexpr DWORD EntryNameOffset = sizeof(DWORD);
 
+// A phonebook of more entries is answered with 603 as before: this bounds
+// what a service's answer can make the list allocate (about 2 MB).
+constexpr DWORD MaxEntryRecords = 4096;
+
+constexpr DWORD BufferTooSmall = 603;
 constexpr DWORD CannotOpenPhonebook = 621;
 constexpr DWORD BufferInvalid = 610;
 constexpr DWORD InvalidSize = 632;
@@ -25,15 +30,18 @@ static_assert(EntryBufferSize == 26600);
 
 LONG ReportRasFailure(char *errorReport, DWORD code)
 {
-    LastResult = static_cast<LONG>(code);
+    // The code, not LastResult: a modem list of another thread may write
+    // that in the meantime.
+    LONG result = static_cast<LONG>(code);
+    LastResult = result;
     if (code == CannotOpenPhonebook)
-        return LastResult;
+        return result;
     StartReport(errorReport, "RAS ERROR : ");
     char text[1024] = {};
     if (GuardedRasGetErrorStringA(code, text, sizeof text - 1) != 0)
         text[0] = '\0';
-    FinishReport(errorReport, text, LastResult);
-    return LastResult;
+    FinishReport(errorReport, text, result);
+    return result;
 }
 
 // Appends every entry that lies wholly inside the bytes the service was
@@ -45,8 +53,6 @@ void AppendEntryNames(char *list, const BYTE *entries, DWORD givenBytes, DWORD e
     memcpy(&stride, entries, sizeof stride);
     if (stride <= EntryNameOffset)
         return;
-    if (givenBytes > EntryBufferSize)
-        givenBytes = EntryBufferSize;
     for (LONG i = 0; i < static_cast<LONG>(entryCount); i++) {
         DWORD start = static_cast<DWORD>(i) * stride;
         if (stride > givenBytes || start > givenBytes - stride)
@@ -60,13 +66,22 @@ void AppendEntryNames(char *list, const BYTE *entries, DWORD givenBytes, DWORD e
     }
 }
 
-} // namespace
+// One enumeration into `entries` (`givenBytes` long) with records of
+// `layout` bytes; `neededBytes` receives the byte count the service wrote.
+DWORD Enumerate(BYTE *entries, DWORD layout, DWORD givenBytes, DWORD *neededBytes,
+                DWORD *entryCount)
+{
+    memcpy(entries, &layout, sizeof layout);
+    *neededBytes = givenBytes;
+    *entryCount = 0;
+    return GuardedRasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(entries),
+                                  neededBytes, entryCount);
+}
 
-// ListRASConnections (ordinal 3): lists the default phonebook's entries.
-int WINAPI ListRASConnections(char *list, char *errorReport)
+LONG ListPhonebook(char *list, char *errorReport)
 {
     if (!RasBinding.module) {
-        LoadRASLib();
+        BindRemoteAccess();
         if (!RasBinding.module)
             return -1;
     }
@@ -75,18 +90,30 @@ int WINAPI ListRASConnections(char *list, char *errorReport)
     DWORD result = ERROR_NOT_ENOUGH_MEMORY;
     DWORD entryCount = 0;
     DWORD givenBytes = 0;
+    DWORD neededBytes = 0;
+    DWORD layout = 0;
     if (entries) {
         // Older services refuse the newer record layouts with 610 or 632.
-        for (DWORD layout : EntryLayouts) {
-            memcpy(entries, &layout, sizeof layout);
+        for (DWORD tried : EntryLayouts) {
+            layout = tried;
             givenBytes = layout * EntryRecords;
-            DWORD byteCount = givenBytes;
-            entryCount = 0;
-            result = GuardedRasEnumEntriesA(nullptr, nullptr,
-                                            reinterpret_cast<LPRASENTRYNAMEA>(entries),
-                                            &byteCount, &entryCount);
+            result = Enumerate(entries, layout, givenBytes, &neededBytes, &entryCount);
             if (result != BufferInvalid && result != InvalidSize)
                 break;
+        }
+    }
+
+    // More entries than 50 records hold: once more, with the room the
+    // service asked for. A need it cannot have (no more than it was given,
+    // or past the bound) leaves the answer as it was.
+    if (result == BufferTooSmall && neededBytes > givenBytes &&
+        neededBytes <= layout * MaxEntryRecords) {
+        BYTE *larger = static_cast<BYTE *>(NewRecordBlock(neededBytes));
+        if (larger) {
+            FreeRecordBlock(entries);
+            entries = larger;
+            givenBytes = neededBytes;
+            result = Enumerate(entries, layout, givenBytes, &neededBytes, &entryCount);
         }
     }
 
@@ -101,6 +128,19 @@ int WINAPI ListRASConnections(char *list, char *errorReport)
 
     FreeRecordBlock(entries);
     if (RasBinding.module)
-        UnLoadRASLib();
+        ReleaseRemoteAccess();
+    return answer;
+}
+
+} // namespace
+
+// ListRASConnections (ordinal 3): lists the default phonebook's entries.
+// Another thread's phonebook call still uses the binding: -2.
+int WINAPI ListRASConnections(char *list, char *errorReport)
+{
+    if (!TakeGuard(RemoteAccessInUse))
+        return ListBusy;
+    LONG answer = ListPhonebook(list, errorReport);
+    ReleaseGuard(RemoteAccessInUse);
     return answer;
 }

@@ -298,6 +298,10 @@ void call_begin(Call *call, const char *function)
 {
     scenario_open(&call->sc);
     log_begin(&call->ln, function);
+    // A slow service widens the window in which two callers overlap.
+    DWORD delay = scenario_number_or(&call->sc, "sim", "Delay", 0);
+    if (delay)
+        Sleep(delay < 1000 ? delay : 1000);
 }
 
 DWORD call_end_decimal(Call *call, DWORD result)

@@ -16,7 +16,9 @@
 //
 // While SIMSERVICE_SCENARIO is set, every call appends one line, ended by
 // CR LF, to "<scenario path>.log", unless the scenario says [sim] Log=0
-// (a campaign of thousands of scenarios that reads no log saves the time):
+// (a campaign of thousands of scenarios that reads no log saves the time).
+// [sim] Delay=<ms> makes every call wait that long first (at most 1000 ms).
+// Each line reads:
 //
 //   Name arg=value ... -> result [out=value ...]
 //
@@ -31,7 +33,8 @@
 //   RasEnumEntriesA reserved=S phonebook=S dwSize=D cb=D -> R [cb=D entries=D]
 //       dwSize: the first record's dwSize as passed; "(null)" for a NULL
 //       buffer, "?" when cb is NULL or below 4. cb: *lpcb as passed or
-//       "(null)". The outputs follow results 0 and 603 only.
+//       "(null)". The outputs follow results 0 and 603 only; after 603, cb is
+//       the byte count needed (or [ras] NeededBytes).
 //   RasGetErrorStringA code=D size=D -> R
 //   RasDialA extensions=P phonebook=S params=P notifierType=D notifier=P conn=P -> 0
 //   RasGetConnectStatusA conn=H status=P -> 0

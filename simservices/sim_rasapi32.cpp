@@ -6,6 +6,8 @@
 //   SizeError.<size>=code       or this code for that record size
 //   EnumResult=code             returned at once once the size is accepted
 //   ReportCount=n               entry count reported instead of N
+//   NeededBytes=n               byte count reported with 603 instead of the
+//                               N records' size
 //   Unterminated=k              record k's name fills its field, no zero
 //   WriteSize=n                 first record's dwSize after filling
 //   ErrorText.<code>=text       RasGetErrorStringA (up to 4095 characters); none
@@ -143,6 +145,7 @@ extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
 
         if (needed64 > (buf ? cap : 0)) {
             result = kBufferTooSmall;
+            scenario_number(&c.sc, kRas, "NeededBytes", &needed);
         } else {
             DWORD unterminated = scenario_number_or(&c.sc, kRas, "Unterminated", 0);
             for (DWORD i = 0; i < count; i++) {

@@ -184,10 +184,15 @@ TEST_F(PlantedLibraries, WithoutTheSystemFoldersTheServiceIsMissing)
 // ERROR_INVALID_PARAMETER: Dialkit's import of LoadLibraryExA is redirected
 // to one that behaves so, and records the names it is given.
 std::vector<std::string> OldLoaderNames;
+// The process's and the thread's error modes while the library loads.
+UINT ProcessModeAtLoad;
+DWORD ThreadModeAtLoad;
 
 HMODULE WINAPI OldLoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags)
 {
     OldLoaderNames.push_back(name);
+    ProcessModeAtLoad = GetErrorMode();
+    ThreadModeAtLoad = GetThreadErrorMode();
     if (flags & ~static_cast<DWORD>(LOAD_WITH_ALTERED_SEARCH_PATH)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -200,10 +205,15 @@ TEST_F(PlantedLibraries, OnOlderLoadersTheSystemFolderPathIsUsed)
     FARPROC current = GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryExA");
     FARPROC old = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(OldLoadLibraryExA));
     ASSERT_TRUE(PatchImport(kit.module, current, old));
+    UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
     for (const Service &s : Services) {
         UseServices("full", "");
         OldLoaderNames.clear();
         INT_PTR handle = (kit.*s.load)();
+        // Only this thread's mode changes: the host's other threads may
+        // depend on the process's.
+        EXPECT_EQ(ProcessModeAtLoad, static_cast<UINT>(SEM_FAILCRITICALERRORS)) << s.name;
+        EXPECT_EQ(ThreadModeAtLoad, static_cast<DWORD>(SEM_NOOPENFILEERRORBOX)) << s.name;
         ASSERT_GE(static_cast<UINT_PTR>(handle), 32u) << s.name;
         char path[MAX_PATH] = {};
         GetModuleFileNameA(reinterpret_cast<HMODULE>(handle), path, MAX_PATH);
@@ -216,7 +226,206 @@ TEST_F(PlantedLibraries, OnOlderLoadersTheSystemFolderPathIsUsed)
         UseServices("none", "");
         EXPECT_EQ((kit.*s.load)(), 0) << s.name;
     }
+    EXPECT_EQ(SetErrorMode(mode), static_cast<UINT>(SEM_FAILCRITICALERRORS));
     EXPECT_TRUE(PatchImport(kit.module, old, current));
+}
+
+// What Dialkit's run-time lookups of the WOW64 calls find: a 32-bit process
+// on 64-bit Windows (or not), and the folder of its 32-bit system libraries.
+struct {
+    bool present;     // the system has IsWow64Process
+    BOOL wow64;
+    std::string folder;   // "": the query fails
+} Wow64;
+
+BOOL WINAPI FakeIsWow64Process(HANDLE, PBOOL wow64)
+{
+    *wow64 = Wow64.wow64;
+    return TRUE;
+}
+
+UINT WINAPI FakeWow64Folder(LPWSTR folder, UINT size)
+{
+    std::wstring name = Wide(Wow64.folder);
+    if (name.empty()) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return 0;
+    }
+    if (name.size() >= size)
+        return static_cast<UINT>(name.size() + 1);
+    memcpy(folder, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+    return static_cast<UINT>(name.size());
+}
+
+template <typename F>
+FARPROC AsFarProc(F function)
+{
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
+FARPROC WINAPI Wow64GetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (reinterpret_cast<ULONG_PTR>(name) >> 16) {
+        if (strcmp(name, "IsWow64Process") == 0)
+            return Wow64.present ? AsFarProc(FakeIsWow64Process) : nullptr;
+        if (strcmp(name, "GetSystemWow64DirectoryW") == 0)
+            return AsFarProc(FakeWow64Folder);
+    }
+    return GetProcAddress(module, name);
+}
+
+// An installer that turned file-system redirection off would reach the
+// 64-bit copies in System32: a 32-bit process binds from the WOW64 folder.
+// Here the system folder holds copies that lack an entry point (a bind
+// from there answers 20), the WOW64 folder full ones. Wine runs no 32-bit
+// process on 64-bit Windows, so its answers are made up.
+TEST_F(Binding, InAWow64ProcessTheWow64FolderIsUsed)
+{
+    std::string folder = MakeScratchFolder("kit-wow64");
+    for (const Service &s : Services) {
+        std::string full = ProgramFolder() + "..\\sim\\full\\" + s.file;
+        ASSERT_TRUE(CopyFileA(full.c_str(), (folder + s.file).c_str(), FALSE)) << s.file;
+    }
+    const std::string name = folder.substr(0, folder.size() - 1);   // without the backslash
+    static const struct {
+        const char *what;
+        bool present;
+        BOOL wow64;
+        std::string folder;
+        bool fromWow64Folder;
+    } cases[] = {
+        {"WOW64 process", true, TRUE, name, true},
+        {"native process", true, FALSE, name, false},
+        {"system without IsWow64Process", false, FALSE, name, false},
+        {"WOW64 folder unknown", true, TRUE, "", false},
+    };
+    FARPROC real = GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetProcAddress");
+    FARPROC fake = AsFarProc(Wow64GetProcAddress);
+    ASSERT_TRUE(PatchImport(kit.module, real, fake));
+    for (const auto &c : cases) {
+        Wow64 = {c.present, c.wow64, c.folder};
+        for (const Service &s : Services) {
+            UseServices(s.lackingVariant, "");
+            INT_PTR handle = (kit.*s.load)();
+            if (c.fromWow64Folder) {
+                ASSERT_GE(static_cast<UINT_PTR>(handle), 32u) << c.what << ", " << s.name;
+                char path[MAX_PATH] = {};
+                GetModuleFileNameA(reinterpret_cast<HMODULE>(handle), path, MAX_PATH);
+                EXPECT_EQ(_stricmp(path, (folder + s.file).c_str()), 0) << c.what << ": " << path;
+            } else {
+                EXPECT_EQ(handle, 20) << c.what << ", " << s.name;
+            }
+            EXPECT_EQ((kit.*s.unload)(), 0) << c.what;
+            EXPECT_FALSE(ModuleLoaded(s.file)) << c.what;
+        }
+    }
+    EXPECT_TRUE(PatchImport(kit.module, fake, real));
+}
+
+// Two threads of the host that call at once: each call has its service to
+// itself or answers as a nested call does (-2, or the loads' answers while
+// another call holds the library).
+enum class Racer { ModemList, TelephonyLoads, PhonebookList };
+
+struct RaceTally {
+    Racer racer;
+    HANDLE start;
+    int rounds;
+    int listed, busy, wrong;
+    std::string firstWrong;
+};
+
+void RaceRound(RaceTally &t)
+{
+    const Dialkit &kit = TheDialkit();
+    CallerBuffer list, report;
+    if (t.racer == Racer::TelephonyLoads) {
+        // The pauses leave the list calls room between the loads.
+        INT_PTR handle = kit.LoadTAPILib();
+        Sleep(1);
+        INT_PTR unloaded = kit.UnLoadTAPILib();
+        Sleep(1);
+        // 0 only while another call holds no handle yet.
+        if (handle == 20 || (handle != 0 && static_cast<UINT_PTR>(handle) < 32) || unloaded != 0) {
+            if (!t.wrong++)
+                t.firstWrong = "load " + std::to_string(handle) + ", unload " + std::to_string(unloaded);
+        }
+        return;
+    }
+    bool modems = t.racer == Racer::ModemList;
+    int result = modems ? kit.ListTAPIModemsQuiet(list.bytes, report.bytes)
+                        : kit.ListRASConnections(list.bytes, report.bytes);
+    if (result == -2 && list.Untouched() && report.Untouched()) {
+        // As a host would, wait before trying again: a busy answer is
+        // instant, and the other thread's loads may hold the library for
+        // a round's whole share of the time.
+        t.busy++;
+        Sleep(1);
+    } else if (result == (modems ? 2 : 0) &&
+               list.Text() == (modems ? "First\nSecond\n" : "Home\nOffice\n") &&
+               report.Text().empty()) {
+        t.listed++;
+    } else if (!t.wrong++) {
+        t.firstWrong = std::to_string(result) + " [" + list.Text() + "] [" + report.Text() + "]";
+    }
+}
+
+DWORD WINAPI Race(void *param)
+{
+    auto *t = static_cast<RaceTally *>(param);
+    WaitForSingleObject(t->start, INFINITE);
+    for (int i = 0; i < t->rounds; i++)
+        RaceRound(*t);
+    return 0;
+}
+
+TEST_F(Binding, TwoThreadsAtOnce)
+{
+    // Every service call waits a little, so that the two threads' calls
+    // overlap.
+    const int rounds = 40;
+    static const struct {
+        const char *what;
+        Racer first, second;
+    } cases[] = {
+        {"two modem lists", Racer::ModemList, Racer::ModemList},
+        {"a modem list and the host's loads", Racer::ModemList, Racer::TelephonyLoads},
+        {"two phonebook lists", Racer::PhonebookList, Racer::PhonebookList},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", "[sim]\r\nDelay=1\r\n[ras]\r\nEntries=2\r\nEntry1=Home\r\n"
+                            "Entry2=Office\r\n[tapi]\r\nDevices=2\r\n[device0]\r\nName=First\r\n"
+                            "[device1]\r\nName=Second\r\n");
+        HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        RaceTally tallies[2] = {{c.first, start, rounds, 0, 0, 0, ""},
+                                {c.second, start, rounds, 0, 0, 0, ""}};
+        HANDLE threads[2];
+        for (int i = 0; i < 2; i++)
+            threads[i] = CreateThread(nullptr, 0, Race, &tallies[i], 0, nullptr);
+        SetEvent(start);
+        WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+        for (HANDLE h : threads)
+            CloseHandle(h);
+        CloseHandle(start);
+
+        int listed = 0, busy = 0;
+        for (const RaceTally &t : tallies) {
+            EXPECT_EQ(t.wrong, 0) << c.what << ": " << t.firstWrong;
+            listed += t.listed;
+            busy += t.busy;
+        }
+        EXPECT_GT(listed, 0) << c.what;
+        if (c.first == c.second)
+            EXPECT_GT(busy, 0) << c.what << ": the calls never overlapped";
+        if (c.first == Racer::ModemList) {
+            EXPECT_EQ(ServiceCalls("lineInitialize").size(), static_cast<size_t>(listed)) << c.what;
+            EXPECT_EQ(ServiceCalls("lineShutdown").size(), static_cast<size_t>(listed)) << c.what;
+        } else {
+            EXPECT_EQ(ServiceCalls("RasEnumEntriesA").size(), static_cast<size_t>(listed)) << c.what;
+        }
+        EXPECT_FALSE(ModuleLoaded("Tapi32.dll")) << c.what;
+        EXPECT_FALSE(ModuleLoaded("rasapi32.dll")) << c.what;
+    }
 }
 
 #if defined(__i386__)

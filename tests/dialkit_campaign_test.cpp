@@ -169,7 +169,7 @@ void CheckPhonebook(const HostileScenario &s, int result, const CallerBuffer &li
     if (listed > std::max<LONG>(f.reported, 0))
         Broken(where, "more entries than reported", std::to_string(listed));
     // Records are walked only inside the bytes the service was given.
-    DWORD fit = f.stride > sizeof(DWORD) ? f.layout * 50 / f.stride : 0;
+    DWORD fit = f.stride > sizeof(DWORD) ? f.layout * f.records / f.stride : 0;
     if (static_cast<DWORD>(listed) > fit)
         Broken(where, "phantom entries",
                std::to_string(listed) + " listed, " + std::to_string(fit) + " fit");

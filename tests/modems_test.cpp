@@ -391,38 +391,97 @@ BOOL WINAPI FailingObjectQuery(HANDLE, int, PVOID, DWORD, LPDWORD)
     return FALSE;
 }
 
+// Services and the system account run in session 0, which Wine gives no
+// process: Dialkit's session and version queries answer as `Session` says.
+struct {
+    int session;   // -1: the query fails
+    DWORD version;
+} Session;
+
+BOOL WINAPI SessionQuery(DWORD, DWORD *session)
+{
+    if (Session.session < 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    *session = static_cast<DWORD>(Session.session);
+    return TRUE;
+}
+
+DWORD WINAPI VersionQuery()
+{
+    return Session.version;
+}
+
+template <typename F>
+FARPROC AsFarProc(F function)
+{
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
+// Dialkit's import of `name` swapped for `fake` while it lives.
+struct PatchedImport {
+    FARPROC real, fake;
+    bool patched;
+    PatchedImport(const char *dll, const char *name, FARPROC with)
+        : real(GetProcAddress(GetModuleHandleA(dll), name)), fake(with),
+          patched(with && PatchImport(TheDialkit().module, real, fake))
+    {
+    }
+    ~PatchedImport()
+    {
+        if (patched)
+            PatchImport(TheDialkit().module, fake, real);
+    }
+};
+
 // Where the picker cannot be shown the list answers as Cancel: a refused
 // dialog, or a window station that no one sees, where the dialog is not even
-// created (it would wait there for ever). The walk stays as it is. When the
-// station cannot be asked, the picker is made as before.
+// created (it would wait there for ever); so is session 0 since Vista,
+// whatever its station says. The walk stays as it is. When the station
+// cannot be asked, the picker is made as before.
 TEST_F(ModemList, PickerThatCannotBeShownAnswersAsCancel)
 {
+    // Sessions: -2 as the system says, -1 the query fails. Versions as
+    // GetVersion packs them (0: as the system says); 5.1 predates Vista.
+    const DWORD Vista = 6, XP = 0x0105;
     static const struct {
         const char *what;
         bool hidden, queryFails;
+        int session;
+        DWORD version;
         const ListCall &call;
         std::string scenario;
         int result, created;
         std::string list, report;
         size_t caps;
     } cases[] = {
-        {"refused", false, false, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
-        {"unseen station", true, false, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
-        {"unseen station, no device", true, false, Picker, "[tapi]\r\nDevices=0\r\n", 0, 0,
+        {"refused", false, false, -2, 0, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"unseen station", true, false, -2, 0, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
+        {"unseen station, no device", true, false, -2, 0, Picker, "[tapi]\r\nDevices=0\r\n", 0, 0,
          Untouched, Untouched, 0},
-        {"unseen station, failing device", true, false, Picker,
+        {"unseen station, failing device", true, false, -2, 0, Picker,
          Tapi("", {Named("First") + "Caps=0x80000012\r\n"}), static_cast<int>(0x80000012), 0, "",
          "TAPI ERROR : Simulated line error: invalid device identifier.\r\n", 1},
-        {"unseen station, quiet list", true, false, Quiet, TwoModems, 2, 0, "First\nSecond\n", "", 2},
-        {"station query fails", true, true, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"unseen station, quiet list", true, false, -2, 0, Quiet, TwoModems, 2, 0, "First\nSecond\n", "", 2},
+        {"station query fails", true, true, -2, 0, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"session 0", false, false, 0, Vista, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
+        {"session 0, quiet list", false, false, 0, Vista, Quiet, TwoModems, 2, 0, "First\nSecond\n", "", 2},
+        {"session 0 before Vista", false, false, 0, XP, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"session 1", false, false, 1, Vista, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"session query fails", false, false, -1, Vista, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
     };
-    FARPROC query = GetProcAddress(GetModuleHandleA("user32.dll"), "GetUserObjectInformationA");
-    FARPROC failing = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(FailingObjectQuery));
     for (const auto &c : cases) {
         UseServices("full", c.scenario);
-        if (c.queryFails) {
-            ASSERT_TRUE(PatchImport(TheDialkit().module, query, failing));
-        }
+        Session = {c.session, c.version};
+        PatchedImport station("user32.dll", "GetUserObjectInformationA",
+                              c.queryFails ? AsFarProc(FailingObjectQuery) : nullptr);
+        PatchedImport session("kernel32.dll", "ProcessIdToSessionId",
+                              c.session != -2 ? AsFarProc(SessionQuery) : nullptr);
+        PatchedImport version("kernel32.dll", "GetVersion", c.version ? AsFarProc(VersionQuery) : nullptr);
+        ASSERT_EQ(station.patched, c.queryFails) << c.what;
+        ASSERT_EQ(session.patched, c.session != -2) << c.what;
+        ASSERT_EQ(version.patched, c.version != 0) << c.what;
         Outcome o;
         // Refused, so that a dialog that should not be made never waits.
         auto list = [&] { o = ListModems(PickerAction::RefuseToCreate, c.call); };
@@ -431,8 +490,6 @@ TEST_F(ModemList, PickerThatCannotBeShownAnswersAsCancel)
             ran = RunInHiddenStation(list);
         else
             list();
-        if (c.queryFails)
-            PatchImport(TheDialkit().module, failing, query);
         ASSERT_TRUE(ran) << c.what;
         EXPECT_EQ(o.result, c.result) << c.what;
         EXPECT_EQ(o.seen.created, c.created) << c.what;

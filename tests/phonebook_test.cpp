@@ -28,6 +28,23 @@ std::string Phonebook(const std::vector<std::string> &names)
     return text;
 }
 
+// "Entry1", "Entry2", ... up to `count`.
+std::vector<std::string> Numbered(size_t count)
+{
+    std::vector<std::string> names;
+    for (size_t i = 1; i <= count; i++)
+        names.push_back("Entry" + std::to_string(i));
+    return names;
+}
+
+std::string Listed(const std::vector<std::string> &names)
+{
+    std::string list;
+    for (const std::string &name : names)
+        list += name + "\n";
+    return list;
+}
+
 class PhonebookList : public ::testing::Test {
 protected:
     void TearDown() override { TheDialkit().UnLoadRASLib(); }
@@ -55,9 +72,21 @@ TEST_F(PhonebookList, ResultsAndTexts)
          Untouched, "RAS ERROR :  Unknown error code - 5"},
         {"signed decimal", "full", Ras("EnumResult=0xFFFFFFFE\r\n"), -2, Untouched,
          "RAS ERROR :  Unknown error code - -2"},
+        // More than 50 entries: asked again with the room the service needs.
         {"more than 50 entries", "full",
-         Ras(Phonebook(std::vector<std::string>(51, "E")) + "ErrorText.603=Too small.\r\n"), 603,
+         Ras(Phonebook(std::vector<std::string>(51, "E")) + "ErrorText.603=Too small.\r\n"), 0,
+         Listed(std::vector<std::string>(51, "E")), ""},
+        {"4096 entries", "full", Ras("Entries=4096\r\nEntry4096=Last\r\n"), 0,
+         std::string(1022, '\n'), ""},
+        {"need past the bound", "full", Ras("Entries=4097\r\nErrorText.603=Too small.\r\n"), 603,
          Untouched, "RAS ERROR : Too small."},
+        {"need no larger than given", "full",
+         Ras(Phonebook(Numbered(51)) + "NeededBytes=26600\r\nErrorText.603=Too small.\r\n"), 603,
+         Untouched, "RAS ERROR : Too small."},
+        {"still too small the second time", "full",
+         Ras(Phonebook(Numbered(60)) + "NeededBytes=" + std::to_string(55 * 532) +
+             "\r\nErrorText.603=Too small.\r\n"),
+         603, Untouched, "RAS ERROR : Too small."},
         {"enumeration entry point missing", "ras-noenum", Ras(Phonebook({"Home"})), -1,
          Untouched, "RAS ERROR :  Unknown error code - -1"},
         {"no layout accepted", "full", Ras("AcceptSizes=999\r\nErrorText.632=Bad size.\r\n"),
@@ -84,22 +113,27 @@ TEST_F(PhonebookList, LongTextIsCutAtTheBufferEnd)
 
 TEST_F(PhonebookList, OlderLayoutsAreTriedInTurn)
 {
+    const std::vector<std::string> two = {"First", "Second"};
     static const struct {
         const char *accept, *sizeError;
-        std::vector<std::string> tries;
+        std::vector<std::string> names, tries;
     } cases[] = {
-        {"532", "632", {"dwSize=532 cb=26600 -> 0"}},
-        {"264", "632", {"dwSize=532 cb=26600 -> 632", "dwSize=264 cb=13200 -> 0"}},
-        {"28", "610",
+        {"532", "632", two, {"dwSize=532 cb=26600 -> 0"}},
+        {"264", "632", two, {"dwSize=532 cb=26600 -> 632", "dwSize=264 cb=13200 -> 0"}},
+        {"28", "610", two,
          {"dwSize=532 cb=26600 -> 610", "dwSize=264 cb=13200 -> 610", "dwSize=28 cb=1400 -> 0"}},
+        // 60 entries: the second call has room for them in the same layout.
+        {"264", "632", Numbered(60),
+         {"dwSize=532 cb=26600 -> 632", "dwSize=264 cb=13200 -> 603 cb=15840 entries=60",
+          "dwSize=264 cb=15840 -> 0"}},
     };
     for (const auto &c : cases) {
-        UseServices("full", Ras(Phonebook({"First", "Second"}) + "AcceptSizes=" + c.accept +
+        UseServices("full", Ras(Phonebook(c.names) + "AcceptSizes=" + c.accept +
                                 "\r\nSizeError=" + c.sizeError + "\r\n"));
         CallerBuffer list, report;
         EXPECT_EQ(TheDialkit().ListRASConnections(list.bytes, report.bytes), 0) << c.accept;
         // Names found at the stride of the accepted layout.
-        EXPECT_EQ(list.Text(), "First\nSecond\n") << c.accept;
+        EXPECT_EQ(list.Text(), Listed(c.names)) << c.accept;
         std::vector<std::string> calls = ServiceCalls("RasEnumEntriesA");
         ASSERT_EQ(calls.size(), c.tries.size()) << c.accept;
         for (size_t i = 0; i < calls.size(); i++) {
@@ -113,6 +147,8 @@ TEST_F(PhonebookList, OlderLayoutsAreTriedInTurn)
 TEST_F(PhonebookList, NamesThatDoNotFitAreLeftOut)
 {
     const std::string n255(255, 'a');
+    std::vector<std::string> names20(60, std::string(20, 'n'));
+    names20.push_back("short");
     static const struct {
         const char *what;
         std::vector<std::string> names;
@@ -124,6 +160,10 @@ TEST_F(PhonebookList, NamesThatDoNotFitAreLeftOut)
         {"one too long, a later one fits",
          {n255, n255, n255, std::string(254, 'b'), "short"},
          n255 + "\n" + n255 + "\n" + n255 + "\nshort\n"},
+        // 48 names of 20 take 1008 characters; of the rest only the last,
+        // the 61st, fits.
+        {"past 50 entries", names20,
+         Listed(std::vector<std::string>(names20.begin(), names20.begin() + 48)) + "short\n"},
     };
     for (const auto &c : cases) {
         UseServices("full", Ras(Phonebook(c.names)));
@@ -157,6 +197,14 @@ TEST_F(PhonebookList, BadServiceAnswersStayInsideTheBuffer)
         {"record size too small", Phonebook({"A", "B"}) + "WriteSize=3\r\n", ""},
         {"record size beyond the buffer", Phonebook({"A"}) + "WriteSize=0x7FFFFFFF\r\n", ""},
         {"record size near 2^32", Phonebook({"A", "B"}) + "WriteSize=0xFFFFFFFF\r\n", ""},
+        // The second buffer holds exactly the records the service asked room for.
+        {"count beyond the second buffer", Phonebook(Numbered(60)) + "ReportCount=100000\r\n",
+         Listed(Numbered(60))},
+        {"room asked for beyond the records", Phonebook(Numbered(60)) + "ReportCount=1000\r\nNeededBytes=" +
+             std::to_string(62 * 532 + 100) + "\r\n",
+         Listed(Numbered(60)) + "\n\n"},
+        {"last name of the second buffer runs to the end", Phonebook(Numbered(60)) + "Unterminated=60\r\n",
+         Listed(Numbered(59))},
     };
     for (const auto &c : cases) {
         UseServices("full", Ras(c.scenario));

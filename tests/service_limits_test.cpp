@@ -133,4 +133,46 @@ TEST(ServiceLimits, CapabilityHeadersThatMisstateTheirSize)
     }
 }
 
+// A report or name cut at a limit keeps whole characters of the ANSI code
+// page: under code page 932 (run so by the dialkit_cp932 test) 82 A0 is one
+// character, elsewhere two.
+TEST(ServiceLimits, CutsKeepDoubleByteCharactersWhole)
+{
+    std::string pairs;
+    for (int i = 0; i < 600; i++)
+        pairs += "\x82\xa0";
+    const std::string prefix = "RAS ERROR : ";
+    const bool doubleByte = GetACP() == 932;
+    static const struct {
+        const char *what;
+        std::string scenario;
+        bool phonebook;
+        std::string cut932, cutElsewhere;   // the report, or the quiet list
+    } cases[] = {
+        // The report's 1023rd byte would be a lead byte.
+        {"report", "[ras]\r\nEnumResult=5\r\nErrorText.5=" + pairs + "\r\n", true,
+         prefix + pairs.substr(0, 1010), prefix + pairs.substr(0, 1011)},
+        {"unterminated report", "[ras]\r\nEnumResult=5\r\nErrorTextUnterminated=1\r\nErrorText.5=" + pairs + "\r\n",
+         true, prefix + pairs.substr(0, 1010), prefix + pairs.substr(0, 1011)},
+        // There it would be a trail byte: nothing more to leave out.
+        {"report, cut after a whole character", "[ras]\r\nEnumResult=5\r\nErrorText.5=x" + pairs + "\r\n",
+         true, prefix + ("x" + pairs).substr(0, 1011), prefix + ("x" + pairs).substr(0, 1011)},
+        // The service says it filled 5 bytes of the name.
+        {"device name", "[tapi]\r\nDevices=1\r\n[device0]\r\nName=" + pairs.substr(0, 8) + "\r\nUsedSize=" +
+             std::to_string(sizeof(LINEDEVCAPS) + 5) + "\r\n",
+         false, pairs.substr(0, 4) + "\n", pairs.substr(0, 5) + "\n"},
+    };
+    for (const auto &c : cases) {
+        UseServices("full", c.scenario);
+        CallerBuffer list, report;
+        if (c.phonebook) {
+            EXPECT_EQ(TheDialkit().ListRASConnections(list.bytes, report.bytes), 5) << c.what;
+            EXPECT_EQ(report.Text(), doubleByte ? c.cut932 : c.cutElsewhere) << c.what;
+        } else {
+            EXPECT_EQ(TheDialkit().ListTAPIModemsQuiet(list.bytes, report.bytes), 1) << c.what;
+            EXPECT_EQ(list.Text(), doubleByte ? c.cut932 : c.cutElsewhere) << c.what;
+        }
+    }
+}
+
 } // namespace

@@ -15,6 +15,8 @@ constexpr DWORD DataModem = 0x10;
 constexpr DWORD NoDevice = 0x80000042;
 constexpr DWORD NoMemory = 0x80000044;
 constexpr DWORD EntryRecords = 50;
+// More entries than 50 are asked for again, up to this many.
+constexpr DWORD MaxEntryRecords = 4096;
 constexpr DWORD MaxNamedDevices = 48;
 constexpr DWORD MaxNamedEntries = 55;
 
@@ -190,7 +192,9 @@ std::string MakeRas(Draw &d, RasFacts &f)
             code = i < 2 ? sizeErrorFor[i] : sizeError;
         } else {
             f.layout = layouts[i];
-            code = forced ? enumResult : count > EntryRecords ? 603 : 0;
+            code = forced ? enumResult : count > MaxEntryRecords ? 603 : 0;
+            if (!forced && count > EntryRecords && count <= MaxEntryRecords)
+                f.records = count;
         }
         if (code != 0)
             AddCode(f.codes, code);

@@ -18,6 +18,7 @@ struct RasFacts {
     DWORD layout = 0;               // record size the service accepts first (0: none)
     DWORD stride = 0;               // record size Dialkit then reads (first dwSize)
     LONG reported = 0;              // entry count the service reports
+    DWORD records = 50;             // records of `layout` the last call had room for
     bool plainNames = true;         // every listed byte comes from a scenario name
 };
 
