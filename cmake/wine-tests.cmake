@@ -5,7 +5,11 @@
 find_program(WINESERVER NAMES wineserver PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(WINESERVER NAMES wineserver)
 set(KIT_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-set(KIT_WINE_PREFIX_ENV "WINEPREFIX=${KIT_WINEPREFIX}")
+# Wine turns Windows file names into Unix ones through the locale's
+# character set, and the C locale (no LANG, as in a minimal container) has
+# no Greek: a UTF-8 locale of our own, present on every Debian. A test that
+# sets LC_ALL itself (code page 932) still wins: its ENVIRONMENT comes last.
+set(KIT_WINE_PREFIX_ENV "WINEPREFIX=${KIT_WINEPREFIX}" "LANG=C.UTF-8" "LC_ALL=C.UTF-8")
 if(KIT_ARCH STREQUAL "x86")
   # The server creates the prefix's registry: it must know the prefix is win32.
   list(APPEND KIT_WINE_PREFIX_ENV "WINEARCH=win32")

@@ -3,7 +3,10 @@
 # (examples/nsis) lists the simulated phonebook, lets the user choose a modem
 # in Dialkit's picker, merges its shipped profile into the user's with
 # profmerge and records the modem there. It runs twice: interactively (the
-# picker), then silently (/S /MODEM=..., no dialog at all).
+# picker), then silently (/S /MODEM=..., no dialog at all). Then the Inno
+# Setup example does the same silently (x86 only: Inno Setup builds 32-bit
+# setups), and the Windows Installer package merges the profile with a
+# custom action and is removed again.
 # Usage: run-demo.sh BUILD_DIR   (build/x86 or build/x64)
 # On a display the interactive run waits for you; without one it is shown on
 # a virtual screen, the picker saved as a picture, and pickeranswer clicks
@@ -17,6 +20,9 @@ work="$build/demo-run"
 rm -rf "$work"
 mkdir -p "$work/Dialup Example"
 export WINEPREFIX="$build/demo-prefix"
+# Wine spells Windows file names in the locale's character set: a UTF-8 one
+# whatever the machine's (the C locale has no letters outside ASCII).
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 . "$here/../tools/wine-session.sh"
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
@@ -94,3 +100,65 @@ run_installer yes
 # /MODEM= takes the rest up to the next option, spaces included.
 echo "== Silent (/S): no dialog, the modem named by /MODEM= =="
 run_installer no /S /MODEM=ISDN Terminal Adapter
+
+# in_display COMMAND...: runs a Wine command whose windows need a screen
+# (Inno Setup's, even when it shows nothing): the display, or without one a
+# virtual screen, with a server started there.
+in_display() {
+  if ! $headless; then
+    "$@"
+    return
+  fi
+  stop_server
+  xvfb-run -a -s "-screen 0 800x600x24" sh -c \
+    'server=$1; shift; "$@"; status=$?; "$server" -k 2>/dev/null; exit $status' sh "$server" "$@"
+}
+# What a setup logged, without Inno Setup's time stamps.
+show_log() {
+  tr -d '\r' <"$1" | sed 's/^[0-9]\{4\}-[0-9-]* [0-9:.]*   //' | sed -n "$2" | sed 's/^/  /'
+}
+show_debug_strings() {
+  echo "-- profmerge's debug strings (one \"toto\" per value it overwrote)"
+  sed -n 's/.*OutputDebugStringA "\(.*\)"$/  \1/p' "$1"
+}
+
+if [ "$arch" = x86 ]; then
+  echo "== Inno Setup (x86), silent: no dialog, the modem named by /MODEM= =="
+  inno="$build/examples/inno/dialup-setup-inno.exe"
+  # ISCC.exe is a 32-bit program too: built here, under the same Wine.
+  sh "$here/../tools/inno-compile.sh" "$wine" "$(cd "$here/.." && pwd)/node_modules/innosetup/bin/ISCC.exe" \
+    "$build/bin" "$inno" >"$work/iscc.txt" 2>&1 || { cat "$work/iscc.txt"; exit 1; }
+  echo "-- built from examples/inno/dialup-setup.iss: $inno"
+  cp "$here/example-target.ini" "$profile"
+  echo "-- user's profile before: $profile"; cat "$profile"
+  set -- /VERYSILENT /SUPPRESSMSGBOXES "/MODEM=ISDN Terminal Adapter" "/DIR=$target" \
+    "/LOG=$(windows_path "$work/inno-setup.log")"
+  printf '%s' "-- running: $(basename "$inno")"; printf ' "%s"' "$@"; echo
+  status=0
+  WINEDEBUG=-all,+debugstr in_display "$wine" "$inno" "$@" </dev/null >"$work/inno.txt" 2>&1 || status=$?
+  echo "-- exit code $status; what the setup logged about the kit: $work/inno-setup.log"
+  show_log "$work/inno-setup.log" '/^Kit unpacked/,/^Recorded\|exit code [1-9]/p'
+  show_debug_strings "$work/inno.txt"
+  echo "-- user's profile after"; tr -d '\r' <"$profile"
+fi
+
+echo "== Windows Installer ($arch): msiexec /i, the merge as a deferred custom action =="
+msi="$build/examples/msi/dialup-example-$arch.msi"
+kit=$(windows_path "$work/Kit Files")
+cp "$here/example-target.ini" "$profile"
+echo "-- user's profile before: $profile"; cat "$profile"
+set -- /i "$(windows_path "$msi")" /qn "INSTALLDIR=$kit" "PROFILE=$(windows_path "$profile")" \
+  /l*v "$(windows_path "$work/msi.log")"
+printf '%s' '-- running: msiexec'; printf ' "%s"' "$@"; echo
+status=0
+WINEDEBUG=-all,+debugstr "$wine" msiexec "$@" </dev/null >"$work/msi.txt" 2>&1 || status=$?
+echo "-- exit code $status; installed into $work/Kit Files:"
+ls "$work/Kit Files" | sed 's/^/  /'
+echo "-- what Windows Installer logged about the merge: $work/msi.log"
+show_log "$work/msi.log" '/Action ended.*MergeProfile/{p;q}'
+show_debug_strings "$work/msi.txt"
+echo "-- user's profile after"; tr -d '\r' <"$profile"
+# Wine's msi looks for the files in the folders the command line names.
+status=0
+"$wine" msiexec /x "$(windows_path "$msi")" /qn "INSTALLDIR=$kit" </dev/null >/dev/null 2>&1 || status=$?
+echo "-- removed again (msiexec /x, exit code $status): $(ls "$work/Kit Files" 2>/dev/null | wc -l) files left; the merged profile stays"

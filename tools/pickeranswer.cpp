@@ -4,13 +4,15 @@
 //
 //   pickeranswer [--choose TEXT] [--cancel] [--picture FILE.bmp]
 //                [--settle MS] [--timeout MS] [--installer CAPTION]
+//                [--finish LABEL]
 //
 // --choose selects the item TEXT (default: leave the selection as shown);
 // --cancel presses Cancel instead of OK; --picture saves the dialog as shown
 // on screen, --settle MS after it appeared (default 0); --timeout bounds
 // each wait (default 60000). --installer also clicks through the
 // interactive installer whose caption starts with CAPTION: its Install button
-// before the picker, its Close button once it is enabled again.
+// before the picker, its Close button (--finish: the button LABEL, as Inno
+// Setup's Finish) once it is enabled again.
 // Exit code: 0 when the dialog was answered and closed (and the installer
 // closed); 1 when it never appeared; 2 when TEXT is not in the list (Cancel
 // is pressed then); 3 when it did not close; 4 when the installer's window
@@ -56,9 +58,25 @@ void PrintItems(HWND list)
 }
 
 struct InstallerSearch {
-    const char *prefix;
-    HWND found;
+    const char *prefix, *label;
+    HWND found, button;
+    bool wizard;
 };
+
+// A control whose text, without its "&" marks, is `label`.
+BOOL CALLBACK MatchButton(HWND control, LPARAM param)
+{
+    auto *search = reinterpret_cast<InstallerSearch *>(param);
+    char text[64] = {}, plain[64] = {};
+    GetWindowTextA(control, text, sizeof text);
+    for (size_t from = 0, to = 0; text[from] && to + 1 < sizeof plain; from++)
+        if (text[from] != '&')
+            plain[to++] = text[from];
+    if (!IsWindowVisible(control) || strcmp(plain, search->label) != 0)
+        return TRUE;
+    search->button = control;
+    return FALSE;
+}
 
 BOOL CALLBACK MatchInstaller(HWND window, LPARAM param)
 {
@@ -66,40 +84,45 @@ BOOL CALLBACK MatchInstaller(HWND window, LPARAM param)
     char name[16] = {}, caption[256] = {};
     GetClassNameA(window, name, sizeof name);
     GetWindowTextA(window, caption, sizeof caption);
-    if (strcmp(name, "#32770") != 0 || !IsWindowVisible(window) ||
-        strncmp(caption, search->prefix, strlen(search->prefix)) != 0)
+    if (!IsWindowVisible(window) || strncmp(caption, search->prefix, strlen(search->prefix)) != 0)
+        return TRUE;
+    // NSIS: a dialog whose Next button reads Install, later Close. Inno
+    // Setup: a wizard form whose buttons are found by their text.
+    if (strcmp(name, "#32770") == 0)
+        search->button = GetDlgItem(window, IDOK);
+    else {
+        search->wizard = true;
+        EnumChildWindows(window, MatchButton, param);
+    }
+    if (!search->button)
         return TRUE;
     search->found = window;
     return FALSE;
 }
 
-// A visible dialog-class window whose caption starts with `prefix`: NSIS
-// adds the page's name to its caption.
-HWND FindInstaller(const char *prefix)
-{
-    InstallerSearch search = {prefix, nullptr};
-    EnumWindows(MatchInstaller, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Waits for the installer's window to show its enabled Next button (which
-// reads Install, later Close) and clicks it. False when that does not happen
-// within `timeout`.
-bool PressNext(const char *installer, const char *label, DWORD timeout)
+// Waits for the installer's window (its caption starts with `installer`;
+// NSIS adds the page's name) to show its enabled button `label` and clicks
+// it. The window, or nullptr when that does not happen within `timeout`.
+HWND PressNext(const char *installer, const char *label, DWORD timeout)
 {
     DWORD start = GetTickCount();
     for (;;) {
-        HWND window = FindInstaller(installer);
-        HWND button = window ? GetDlgItem(window, IDOK) : nullptr;
-        if (button && IsWindowVisible(button) && IsWindowEnabled(button)) {
+        InstallerSearch search = {installer, label, nullptr, nullptr, false};
+        EnumWindows(MatchInstaller, reinterpret_cast<LPARAM>(&search));
+        if (search.button && IsWindowVisible(search.button) && IsWindowEnabled(search.button)) {
             // Before the click: the installer may end, and this process with it.
             printf("installer: pressing %s\n", label);
             fflush(stdout);
-            SendMessageA(button, BM_CLICK, 0, 0);
-            return true;
+            // Inno Setup installs inside the click's handler: a sent click
+            // would wait for the whole installation, picker included.
+            if (search.wizard)
+                PostMessageA(search.button, BM_CLICK, 0, 0);
+            else
+                SendMessageA(search.button, BM_CLICK, 0, 0);
+            return search.found;
         }
         if (GetTickCount() - start > timeout)
-            return false;
+            return nullptr;
         Sleep(50);
     }
 }
@@ -120,7 +143,7 @@ bool WaitUntilClosed(HWND window, DWORD timeout)
 
 int main(int argc, char **argv)
 {
-    const char *choose = nullptr, *picture = nullptr, *installer = nullptr;
+    const char *choose = nullptr, *picture = nullptr, *installer = nullptr, *finish = "Close";
     bool cancel = false;
     DWORD settle = 0, timeout = 60000;
     for (int i = 1; i < argc; i++) {
@@ -137,6 +160,8 @@ int main(int argc, char **argv)
             timeout = strtoul(argv[++i], nullptr, 10);
         else if (more && strcmp(argv[i], "--installer") == 0)
             installer = argv[++i];
+        else if (more && strcmp(argv[i], "--finish") == 0)
+            finish = argv[++i];
     }
 
     if (installer && !PressNext(installer, "Install", timeout)) {
@@ -195,10 +220,11 @@ int main(int argc, char **argv)
         return 3;
     }
 
-    // Its Next button, disabled while the installation runs, becomes Close.
+    // Its Next button, disabled while the installation runs, becomes Close
+    // (NSIS) or Finish (Inno Setup).
     if (installer) {
-        HWND window = FindInstaller(installer);
-        if (!PressNext(installer, "Close", timeout) || !WaitUntilClosed(window, timeout)) {
+        HWND window = PressNext(installer, finish, timeout);
+        if (!window || !WaitUntilClosed(window, timeout)) {
             printf("installer %s did not finish within %lu ms\n", installer, timeout);
             return 4;
         }
