@@ -181,8 +181,9 @@ begin
               '', SW_HIDE, ewWaitUntilTerminated, ExitCode) then
     Fail(Format('profmerge could not be started: error %d, %s', [ExitCode, SysErrorMessage(ExitCode)]));
   Log(Format('Profile merged into %s (exit code %d)', [Target, ExitCode]));
-  // A non-zero exit code is the Windows error of a write that the profile
-  // service refused: the merge did not complete, so neither does Setup.
+  // A non-zero exit code is the Windows error of a source that could not be
+  // read or of a write that the profile service refused: the merge did not
+  // complete, so neither does Setup.
   if ExitCode <> 0 then
     Fail(Format('The profile %s could not be updated: error %d, %s', [Target, ExitCode, SysErrorMessage(ExitCode)]));
 
