@@ -202,9 +202,8 @@ HMODULE WINAPI OldLoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags)
 
 TEST_F(PlantedLibraries, OnOlderLoadersTheSystemFolderPathIsUsed)
 {
-    FARPROC current = GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryExA");
-    FARPROC old = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(OldLoadLibraryExA));
-    ASSERT_TRUE(PatchImport(kit.module, current, old));
+    PatchedImport old("kernel32.dll", "LoadLibraryExA", AsFarProc(OldLoadLibraryExA));
+    ASSERT_TRUE(old.patched);
     UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
     for (const Service &s : Services) {
         UseServices("full", "");
@@ -227,7 +226,6 @@ TEST_F(PlantedLibraries, OnOlderLoadersTheSystemFolderPathIsUsed)
         EXPECT_EQ((kit.*s.load)(), 0) << s.name;
     }
     EXPECT_EQ(SetErrorMode(mode), static_cast<UINT>(SEM_FAILCRITICALERRORS));
-    EXPECT_TRUE(PatchImport(kit.module, old, current));
 }
 
 // What Dialkit's run-time lookups of the WOW64 calls find: a 32-bit process
@@ -255,12 +253,6 @@ UINT WINAPI FakeWow64Folder(LPWSTR folder, UINT size)
         return static_cast<UINT>(name.size() + 1);
     memcpy(folder, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
     return static_cast<UINT>(name.size());
-}
-
-template <typename F>
-FARPROC AsFarProc(F function)
-{
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
 }
 
 FARPROC WINAPI Wow64GetProcAddress(HMODULE module, LPCSTR name)
@@ -299,9 +291,8 @@ TEST_F(Binding, InAWow64ProcessTheWow64FolderIsUsed)
         {"system without IsWow64Process", false, FALSE, name, false},
         {"WOW64 folder unknown", true, TRUE, "", false},
     };
-    FARPROC real = GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetProcAddress");
-    FARPROC fake = AsFarProc(Wow64GetProcAddress);
-    ASSERT_TRUE(PatchImport(kit.module, real, fake));
+    PatchedImport lookups("kernel32.dll", "GetProcAddress", AsFarProc(Wow64GetProcAddress));
+    ASSERT_TRUE(lookups.patched);
     for (const auto &c : cases) {
         Wow64 = {c.present, c.wow64, c.folder};
         for (const Service &s : Services) {
@@ -319,7 +310,6 @@ TEST_F(Binding, InAWow64ProcessTheWow64FolderIsUsed)
             EXPECT_FALSE(ModuleLoaded(s.file)) << c.what;
         }
     }
-    EXPECT_TRUE(PatchImport(kit.module, fake, real));
 }
 
 // Two threads of the host that call at once: each call has its service to
@@ -415,8 +405,9 @@ TEST_F(Binding, TwoThreadsAtOnce)
             busy += t.busy;
         }
         EXPECT_GT(listed, 0) << c.what;
-        if (c.first == c.second)
+        if (c.first == c.second) {
             EXPECT_GT(busy, 0) << c.what << ": the calls never overlapped";
+        }
         if (c.first == Racer::ModemList) {
             EXPECT_EQ(ServiceCalls("lineInitialize").size(), static_cast<size_t>(listed)) << c.what;
             EXPECT_EQ(ServiceCalls("lineShutdown").size(), static_cast<size_t>(listed)) << c.what;

@@ -413,28 +413,6 @@ DWORD WINAPI VersionQuery()
     return Session.version;
 }
 
-template <typename F>
-FARPROC AsFarProc(F function)
-{
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
-}
-
-// Dialkit's import of `name` swapped for `fake` while it lives.
-struct PatchedImport {
-    FARPROC real, fake;
-    bool patched;
-    PatchedImport(const char *dll, const char *name, FARPROC with)
-        : real(GetProcAddress(GetModuleHandleA(dll), name)), fake(with),
-          patched(with && PatchImport(TheDialkit().module, real, fake))
-    {
-    }
-    ~PatchedImport()
-    {
-        if (patched)
-            PatchImport(TheDialkit().module, fake, real);
-    }
-};
-
 // Where the picker cannot be shown the list answers as Cancel: a refused
 // dialog, or a window station that no one sees, where the dialog is not even
 // created (it would wait there for ever); so is session 0 since Vista,

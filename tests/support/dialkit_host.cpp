@@ -155,6 +155,19 @@ std::string CallerBuffer::Text() const
     return std::string(bytes, static_cast<const char *>(end) - bytes);
 }
 
+PatchedImport::PatchedImport(const char *dll, const char *name, FARPROC with)
+    : real(GetProcAddress(GetModuleHandleA(dll), name)), fake(with),
+      patched(with && PatchImport(TheDialkit().module, real, fake))
+{
+}
+
+PatchedImport::~PatchedImport()
+{
+    if (patched) {
+        EXPECT_TRUE(PatchImport(TheDialkit().module, fake, real)) << "import not restored";
+    }
+}
+
 bool PatchImport(HMODULE module, FARPROC from, FARPROC to)
 {
     BYTE *base = reinterpret_cast<BYTE *>(module);

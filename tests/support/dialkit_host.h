@@ -45,6 +45,23 @@ std::string Hex(DWORD value);
 // one); false when the module does not import `from`.
 bool PatchImport(HMODULE module, FARPROC from, FARPROC to);
 
+// Any function as a FARPROC, for PatchImport.
+template <typename F>
+FARPROC AsFarProc(F function)
+{
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
+// Dialkit's import of `name` (exported by `dll`) swapped for `with` while
+// this lives, also when an assertion ends the test early; a null `with`
+// patches nothing.
+struct PatchedImport {
+    FARPROC real, fake;
+    bool patched;
+    PatchedImport(const char *dll, const char *name, FARPROC with);
+    ~PatchedImport();
+};
+
 // The system folder, with a trailing backslash.
 std::string SystemFolder();
 
