@@ -23,10 +23,12 @@ kit_pe_check(pe_profmerge $<TARGET_FILE:profmerge> SUBSYSTEM "Windows GUI" MANIF
 # Neither telephony nor remote access in the import table: both are bound at
 # run time, so Dialkit loads where either is missing.
 set(KIT_DIALKIT_EXPORTS ListTAPIModems@2 ListRASConnections@3 LoadTAPILib@4 UnLoadTAPILib@5
-  LoadRASLib@6 UnLoadRASLib@7 ListTAPIModemsQuiet@8)
+  LoadRASLib@6 UnLoadRASLib@7 ListTAPIModemsQuiet@8 ListTAPIModemsW@9 ListTAPIModemsQuietW@10
+  ListRASConnectionsW@11)
 set(KIT_DIALKIT_POPS8 "")
 if(KIT_ARCH STREQUAL "x86")
-  set(KIT_DIALKIT_POPS8 ListTAPIModems ListRASConnections ListTAPIModemsQuiet)
+  set(KIT_DIALKIT_POPS8 ListTAPIModems ListRASConnections ListTAPIModemsQuiet ListTAPIModemsW
+    ListTAPIModemsQuietW ListRASConnectionsW)
 endif()
 kit_pe_check(pe_dialkit $<TARGET_FILE:Dialkit>
   EXPORTS ${KIT_DIALKIT_EXPORTS} POPS8 ${KIT_DIALKIT_POPS8})

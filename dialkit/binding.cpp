@@ -152,10 +152,13 @@ INT_PTR UnloadBinding(Binding &binding)
 #define RESOLVE_TAPI(name) \
     if (!Resolve(TapiBinding.module, #name, TapiBinding.name)) \
         return false;
+#define RESOLVE_OPTIONAL_RAS(name) Resolve(RasBinding.module, #name, RasBinding.name);
+#define RESOLVE_OPTIONAL_TAPI(name) Resolve(TapiBinding.module, #name, TapiBinding.name);
 
 INT_PTR BindTelephony()
 {
     return LoadBinding(TapiBinding, "Tapi32", [] {
+        TAPI_WIDE_ENTRY_POINTS(RESOLVE_OPTIONAL_TAPI)
         TAPI_ENTRY_POINTS(RESOLVE_TAPI)
         return true;
     });
@@ -169,6 +172,7 @@ void ReleaseTelephony()
 INT_PTR BindRemoteAccess()
 {
     return LoadBinding(RasBinding, "rasapi32", [] {
+        RAS_WIDE_ENTRY_POINTS(RESOLVE_OPTIONAL_RAS)
         RAS_ENTRY_POINTS(RESOLVE_RAS)
         return true;
     });
@@ -230,6 +234,8 @@ INT_PTR WINAPI UnLoadRASLib(void)
 
 #undef RESOLVE_RAS
 #undef RESOLVE_TAPI
+#undef RESOLVE_OPTIONAL_RAS
+#undef RESOLVE_OPTIONAL_TAPI
 
 // A partly bound library leaves later slots empty; callers then see -1.
 constexpr DWORD EmptySlot = static_cast<DWORD>(-1);
@@ -247,6 +253,21 @@ DWORD GuardedRasGetErrorStringA(UINT code, LPSTR text, DWORD size)
     if (!RasBinding.RasGetErrorStringA)
         return EmptySlot;
     return RasBinding.RasGetErrorStringA(code, text, size);
+}
+
+DWORD GuardedRasEnumEntriesW(LPCWSTR reserved, LPCWSTR phonebook, LPRASENTRYNAMEW entries,
+                             LPDWORD byteCount, LPDWORD entryCount)
+{
+    if (!RasBinding.RasEnumEntriesW)
+        return EmptySlot;
+    return RasBinding.RasEnumEntriesW(reserved, phonebook, entries, byteCount, entryCount);
+}
+
+DWORD GuardedRasGetErrorStringW(UINT code, LPWSTR text, DWORD size)
+{
+    if (!RasBinding.RasGetErrorStringW)
+        return EmptySlot;
+    return RasBinding.RasGetErrorStringW(code, text, size);
 }
 
 LONG GuardedLineInitialize(LPHLINEAPP lineApp, HINSTANCE instance, LINECALLBACK callback,
@@ -273,6 +294,14 @@ LONG GuardedLineGetDevCaps(HLINEAPP lineApp, DWORD device, DWORD version, DWORD 
     if (!TapiBinding.lineGetDevCaps)
         return -1;
     return TapiBinding.lineGetDevCaps(lineApp, device, version, extVersion, caps);
+}
+
+LONG GuardedLineGetDevCapsW(HLINEAPP lineApp, DWORD device, DWORD version, DWORD extVersion,
+                            LPLINEDEVCAPS caps)
+{
+    if (!TapiBinding.lineGetDevCapsW)
+        return -1;
+    return TapiBinding.lineGetDevCapsW(lineApp, device, version, extVersion, caps);
 }
 
 LONG GuardedLineShutdown(HLINEAPP lineApp)

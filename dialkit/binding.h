@@ -27,16 +27,28 @@
     V(lineInitialize) \
     V(lineConfigDialog)
 
+// The wide calls of the wide exports. Older libraries lack them: they are
+// looked up with the others but never count for a load's answer, and the
+// wide exports then use the 8-bit calls.
+#define RAS_WIDE_ENTRY_POINTS(V) \
+    V(RasEnumEntriesW) \
+    V(RasGetErrorStringW)
+
+#define TAPI_WIDE_ENTRY_POINTS(V) \
+    V(lineGetDevCapsW)
+
 #define DIALKIT_SLOT(name) decltype(&::name) name;
 
 struct RasBindingState {
     HMODULE module;
     RAS_ENTRY_POINTS(DIALKIT_SLOT)
+    RAS_WIDE_ENTRY_POINTS(DIALKIT_SLOT)
 };
 
 struct TapiBindingState {
     HMODULE module;
     TAPI_ENTRY_POINTS(DIALKIT_SLOT)
+    TAPI_WIDE_ENTRY_POINTS(DIALKIT_SLOT)
 };
 
 #undef DIALKIT_SLOT
@@ -58,6 +70,9 @@ void ReleaseRemoteAccess();
 DWORD GuardedRasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, LPRASENTRYNAMEA entries,
                              LPDWORD byteCount, LPDWORD entryCount);
 DWORD GuardedRasGetErrorStringA(UINT code, LPSTR text, DWORD size);
+DWORD GuardedRasEnumEntriesW(LPCWSTR reserved, LPCWSTR phonebook, LPRASENTRYNAMEW entries,
+                             LPDWORD byteCount, LPDWORD entryCount);
+DWORD GuardedRasGetErrorStringW(UINT code, LPWSTR text, DWORD size);
 LONG GuardedLineInitialize(LPHLINEAPP lineApp, HINSTANCE instance, LINECALLBACK callback,
                            LPCSTR appName, LPDWORD deviceCount);
 LONG GuardedLineNegotiateAPIVersion(HLINEAPP lineApp, DWORD device, DWORD lowVersion,
@@ -65,6 +80,8 @@ LONG GuardedLineNegotiateAPIVersion(HLINEAPP lineApp, DWORD device, DWORD lowVer
                                     LPLINEEXTENSIONID extensionId);
 LONG GuardedLineGetDevCaps(HLINEAPP lineApp, DWORD device, DWORD version, DWORD extVersion,
                            LPLINEDEVCAPS caps);
+LONG GuardedLineGetDevCapsW(HLINEAPP lineApp, DWORD device, DWORD version, DWORD extVersion,
+                            LPLINEDEVCAPS caps);
 LONG GuardedLineShutdown(HLINEAPP lineApp);
 
 #endif

@@ -2,7 +2,11 @@
  * dialog) and which entries the dial-up phonebook holds.
  *
  * Load the DLL by name or link against its import library. The list buffer
- * and the error buffer are each at least 1024 bytes, owned by the caller. */
+ * and the error buffer are each at least 1024 characters, owned by the
+ * caller: bytes for the 8-bit functions, whose text is in the ANSI code page
+ * (cut at whole characters, UTF-8 included), WCHARs for the wide ones
+ * (ordinals 9 to 11), which give the services' names as they are, whatever
+ * the code page. Unicode hosts should call the wide ones. */
 #ifndef DIALKIT_H
 #define DIALKIT_H
 
@@ -34,6 +38,15 @@ int WINAPI ListTAPIModemsQuiet(char *list, char *errorReport);
  * another thread's phonebook call is running (nothing written), 621 when
  * there is no phonebook, else an error code with a "RAS ERROR : " report. */
 int WINAPI ListRASConnections(char *list, char *errorReport);
+
+/* Ordinals 9 to 11: the same lists in UTF-16, with the same results, texts
+ * and guards (a call of either width is busy while one of the other width
+ * runs); entries fit by the same rule, counted in UTF-16 code units, and a
+ * cut never separates a surrogate pair. Where the service's library has no
+ * wide calls, its 8-bit answers are converted from the ANSI code page. */
+int WINAPI ListTAPIModemsW(WCHAR *list, WCHAR *errorReport);
+int WINAPI ListTAPIModemsQuietW(WCHAR *list, WCHAR *errorReport);
+int WINAPI ListRASConnectionsW(WCHAR *list, WCHAR *errorReport);
 
 /* Ordinals 4 to 7. A load returns the library's module handle, 20 when an
  * entry point is missing (the library stays loaded) or 0 when the library

@@ -1,5 +1,5 @@
-// ListTAPIModems and ListTAPIModemsQuiet: the data-modem lines of the
-// telephony service, and the user's pick among them.
+// ListTAPIModems and ListTAPIModemsQuiet, 8-bit and wide: the data-modem
+// lines of the telephony service, and the user's pick among them.
 #include <windows.h>
 #include <tapi.h>
 #include <stddef.h>
@@ -58,17 +58,24 @@ void ShutDownLineApp()
     }
 }
 
-LONG TapiErrorExit(char *errorReport, LONG code)
+LONG TapiErrorExit(const CallerBuffers &buffers, LONG code)
 {
     LastResult = code;
-    StartReport(errorReport, "TAPI ERROR : ");
-    char text[1024] = {};
+    StartReport(buffers, "TAPI ERROR : ");
+    // Room for either width.
+    wchar_t text[ErrorReportSize] = {};
     // No insert arguments: a message that expects one yields no text.
     HMODULE tapi = GetModuleHandleA("TAPI32.DLL");
-    if (!tapi || !FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE, tapi, TapiMessageId(code), 0,
-                                 text, sizeof text, nullptr))
-        text[0] = '\0';
-    FinishReport(errorReport, text, code);
+    DWORD id = TapiMessageId(code);
+    DWORD found = 0;
+    if (tapi && buffers.wide)
+        found = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE, tapi, id, 0, text, ErrorReportSize, nullptr);
+    else if (tapi)
+        found = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE, tapi, id, 0,
+                               reinterpret_cast<char *>(text), ErrorReportSize, nullptr);
+    if (!found)
+        text[0] = 0;
+    FinishReport(buffers, text, code);
     ShutDownLineApp();
     return code;
 }
@@ -76,8 +83,9 @@ LONG TapiErrorExit(char *errorReport, LONG code)
 // Appends the device's name, read only inside the part of the block that
 // the service says it filled. A name that starts outside is left out,
 // whatever its size: an empty one there is no name either. True when it
-// was listed.
-bool AppendDeviceName(char *list, const LINEDEVCAPS *caps)
+// was listed. `wideCaps`: the block came from the wide call, whose name is
+// UTF-16 and whose sizes still count bytes.
+bool AppendDeviceName(const CallerBuffers &buffers, const LINEDEVCAPS *caps, bool wideCaps)
 {
     DWORD filled = CapsBlockSize;
     if (caps->dwTotalSize < filled)
@@ -90,7 +98,15 @@ bool AppendDeviceName(char *list, const LINEDEVCAPS *caps)
         return false;
     if (length > filled - offset)
         length = filled - offset;
-    return AppendListEntry(list, reinterpret_cast<const char *>(caps) + offset, length);
+    const char *name = reinterpret_cast<const char *>(caps) + offset;
+    if (!buffers.wide)
+        return AppendListEntry(buffers, name, length);
+    if (!wideCaps)
+        return AppendAnsiListEntry(buffers, name, length);
+    // A UTF-16 name is read only where its characters are aligned.
+    if (offset % sizeof(wchar_t))
+        return false;
+    return AppendListEntry(buffers, name, length / sizeof(wchar_t));
 }
 
 // Since Vista, session 0 holds only services and what runs as the system
@@ -118,18 +134,22 @@ bool StationIsVisible()
     return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
-// Shows the picker and leaves the answer in `list`.
-void RunPicker(char *list)
+// Shows the picker and leaves the answer in the list.
+void RunPicker(const CallerBuffers &buffers)
 {
     INT_PTR chosen = -1;
-    if (StationIsVisible())
-        chosen = DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_PICKER), nullptr,
-                                 PickerProc, reinterpret_cast<LPARAM>(list));
+    if (StationIsVisible()) {
+        LPARAM list = reinterpret_cast<LPARAM>(buffers.list);
+        chosen = buffers.wide ? DialogBoxParamW(ModuleInstance, MAKEINTRESOURCEW(IDD_PICKER), nullptr,
+                                                PickerProc, list)
+                              : DialogBoxParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_PICKER), nullptr,
+                                                PickerProc, list);
+    }
     // A picker that could not be shown offered no choice: as Cancel.
     if (chosen == 1 && PickerSelection)
-        ReplaceList(list, PickerSelection);
+        ReplaceList(buffers, PickerSelection);
     else
-        ReplaceList(list, "CANCEL");
+        ReplaceListAscii(buffers, "CANCEL");
     ReleasePickerSelection();
 }
 
@@ -138,7 +158,7 @@ enum class Choice { Picker, None };
 // Binds the service, lists the data modems into `list` and, with a picker,
 // replaces the list with the user's choice. Returns the list functions'
 // result: 1 after the picker, the number of names listed without it.
-LONG ListDataModems(char *list, char *errorReport, Choice choice)
+LONG ListDataModems(const CallerBuffers &buffers, Choice choice)
 {
     if (!TapiBinding.module) {
         BindTelephony();
@@ -162,10 +182,12 @@ LONG ListDataModems(char *list, char *errorReport, Choice choice)
             result = NoMemory;
     }
 
+    // A library without the wide call still serves the wide lists, in the
+    // ANSI code page.
+    bool wideCaps = buffers.wide && TapiBinding.lineGetDevCapsW;
     LONG listed = 0;
     if (result == 0) {
-        list[0] = '\0';
-        errorReport[0] = '\0';
+        ClearBuffers(buffers);
         for (LONG device = 0; device < static_cast<LONG>(DeviceCount); device++) {
             memset(caps, 0, CapsBlockSize);
             caps->dwTotalSize = CapsBlockSize;
@@ -173,20 +195,21 @@ LONG ListDataModems(char *list, char *errorReport, Choice choice)
             if (GuardedLineNegotiateAPIVersion(LineApp, device, LowestVersion, HighestVersion,
                                                &NegotiatedVersion, &extension) != 0)
                 continue;
-            result = GuardedLineGetDevCaps(LineApp, device, NegotiatedVersion, 0, caps);
+            result = wideCaps ? GuardedLineGetDevCapsW(LineApp, device, NegotiatedVersion, 0, caps)
+                              : GuardedLineGetDevCaps(LineApp, device, NegotiatedVersion, 0, caps);
             if (result != 0)
                 break;
-            if ((caps->dwMediaModes & DataModem) && AppendDeviceName(list, caps))
+            if ((caps->dwMediaModes & DataModem) && AppendDeviceName(buffers, caps, wideCaps))
                 listed++;
         }
     }
 
     LONG answer = listed;
     if (result != 0) {
-        answer = TapiErrorExit(errorReport, result);
+        answer = TapiErrorExit(buffers, result);
     } else {
         if (choice == Choice::Picker) {
-            RunPicker(list);
+            RunPicker(buffers);
             answer = 1;
         }
         ShutDownLineApp();
@@ -201,11 +224,11 @@ LONG ListDataModems(char *list, char *errorReport, Choice choice)
 // The picker's loop runs the host's code, which may call again, and other
 // threads of the host may call at any time: a second call must not replace
 // the running one's line application or unload the library it still uses.
-LONG ListOnce(char *list, char *errorReport, Choice choice)
+LONG ListOnce(const CallerBuffers &buffers, Choice choice)
 {
     if (!TakeGuard(TelephonyInUse))
         return ListBusy;
-    LONG answer = ListDataModems(list, errorReport, choice);
+    LONG answer = ListDataModems(buffers, choice);
     ReleaseGuard(TelephonyInUse);
     return answer;
 }
@@ -215,11 +238,23 @@ LONG ListOnce(char *list, char *errorReport, Choice choice)
 // ListTAPIModems (ordinal 2): lists data modems, lets the user pick one.
 int WINAPI ListTAPIModems(char *list, char *errorReport)
 {
-    return ListOnce(list, errorReport, Choice::Picker);
+    return ListOnce({list, errorReport, false}, Choice::Picker);
 }
 
 // ListTAPIModemsQuiet (ordinal 8): lists data modems for unattended installs.
 int WINAPI ListTAPIModemsQuiet(char *list, char *errorReport)
 {
-    return ListOnce(list, errorReport, Choice::None);
+    return ListOnce({list, errorReport, false}, Choice::None);
+}
+
+// ListTAPIModemsW (ordinal 9): ListTAPIModems for Unicode hosts.
+int WINAPI ListTAPIModemsW(WCHAR *list, WCHAR *errorReport)
+{
+    return ListOnce({list, errorReport, true}, Choice::Picker);
+}
+
+// ListTAPIModemsQuietW (ordinal 10): ListTAPIModemsQuiet for Unicode hosts.
+int WINAPI ListTAPIModemsQuietW(WCHAR *list, WCHAR *errorReport)
+{
+    return ListOnce({list, errorReport, true}, Choice::None);
 }

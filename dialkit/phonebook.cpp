@@ -1,7 +1,11 @@
-// ListRASConnections: the entry names of the default dial-up phonebook.
+// ListRASConnections, 8-bit and wide: the entry names of the default dial-up
+// phonebook.
 #include <windows.h>
 #include <ras.h>
 #include <string.h>
+#include <wchar.h>
+
+#include <iterator>
 
 #include "binding.h"
 #include "caller_buffers.h"
@@ -11,8 +15,10 @@
 
 namespace {
 
-// RASENTRYNAMEA as the platform's releases laid it out, newest first.
+// RASENTRYNAMEA and RASENTRYNAMEW as the platform's releases laid them out,
+// newest first.
 constexpr DWORD EntryLayouts[] = {532, 264, 28};
+constexpr DWORD WideEntryLayouts[] = {1048, 520, 48};
 constexpr DWORD EntryRecords = 50;
 constexpr DWORD EntryBufferSize = EntryLayouts[0] * EntryRecords;
 constexpr DWORD EntryNameOffset = sizeof(DWORD);
@@ -27,8 +33,9 @@ constexpr DWORD BufferInvalid = 610;
 constexpr DWORD InvalidSize = 632;
 
 static_assert(EntryBufferSize == 26600);
+static_assert(sizeof(RASENTRYNAMEW) == WideEntryLayouts[0]);
 
-LONG ReportRasFailure(char *errorReport, DWORD code)
+LONG ReportRasFailure(const CallerBuffers &buffers, DWORD code)
 {
     // The code, not LastResult: a modem list of another thread may write
     // that in the meantime.
@@ -36,49 +43,75 @@ LONG ReportRasFailure(char *errorReport, DWORD code)
     LastResult = result;
     if (code == CannotOpenPhonebook)
         return result;
-    StartReport(errorReport, "RAS ERROR : ");
-    char text[1024] = {};
-    if (GuardedRasGetErrorStringA(code, text, sizeof text - 1) != 0)
-        text[0] = '\0';
-    FinishReport(errorReport, text, result);
+    StartReport(buffers, "RAS ERROR : ");
+    char ansi[ErrorReportSize] = {};
+    wchar_t wide[ErrorReportSize] = {};
+    const void *text = ansi;
+    if (buffers.wide && RasBinding.RasGetErrorStringW) {
+        if (GuardedRasGetErrorStringW(code, wide, ErrorReportSize - 1) != 0)
+            wide[0] = 0;
+        text = wide;
+    } else {
+        if (GuardedRasGetErrorStringA(code, ansi, ErrorReportSize - 1) != 0)
+            ansi[0] = '\0';
+        if (buffers.wide) {
+            WidenAnsi(ansi, static_cast<DWORD>(strnlen(ansi, ErrorReportSize - 1)), wide,
+                      ErrorReportSize - 1);
+            text = wide;
+        }
+    }
+    FinishReport(buffers, text, result);
     return result;
 }
 
 // Appends every entry that lies wholly inside the bytes the service was
 // given, whatever count and record size it reported: beyond them the buffer
 // holds only zeros, never records. A name must end inside its record.
-void AppendEntryNames(char *list, const BYTE *entries, DWORD givenBytes, DWORD entryCount)
+// `wideRecords`: the records came from the wide call.
+void AppendEntryNames(const CallerBuffers &buffers, const BYTE *entries, DWORD givenBytes,
+                      DWORD entryCount, bool wideRecords)
 {
     DWORD stride;
     memcpy(&stride, entries, sizeof stride);
-    if (stride <= EntryNameOffset)
+    // UTF-16 names are read only where their characters are aligned.
+    if (stride <= EntryNameOffset || (wideRecords && stride % sizeof(wchar_t)))
         return;
     for (LONG i = 0; i < static_cast<LONG>(entryCount); i++) {
         DWORD start = static_cast<DWORD>(i) * stride;
         if (stride > givenBytes || start > givenBytes - stride)
             return;
-        const char *name = reinterpret_cast<const char *>(entries + start + EntryNameOffset);
+        const BYTE *name = entries + start + EntryNameOffset;
         DWORD nameRoom = stride - EntryNameOffset;
-        DWORD length = static_cast<DWORD>(strnlen(name, nameRoom));
+        if (wideRecords)
+            nameRoom /= sizeof(wchar_t);
+        DWORD length = static_cast<DWORD>(
+            wideRecords ? wcsnlen(reinterpret_cast<const wchar_t *>(name), nameRoom)
+                        : strnlen(reinterpret_cast<const char *>(name), nameRoom));
         if (length == nameRoom)
             continue;
-        AppendListEntry(list, name, length);
+        if (buffers.wide && !wideRecords)
+            AppendAnsiListEntry(buffers, reinterpret_cast<const char *>(name), length);
+        else
+            AppendListEntry(buffers, name, length);
     }
 }
 
 // One enumeration into `entries` (`givenBytes` long) with records of
 // `layout` bytes; `neededBytes` receives the byte count the service wrote.
 DWORD Enumerate(BYTE *entries, DWORD layout, DWORD givenBytes, DWORD *neededBytes,
-                DWORD *entryCount)
+                DWORD *entryCount, bool wideRecords)
 {
     memcpy(entries, &layout, sizeof layout);
     *neededBytes = givenBytes;
     *entryCount = 0;
+    if (wideRecords)
+        return GuardedRasEnumEntriesW(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEW>(entries),
+                                      neededBytes, entryCount);
     return GuardedRasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(entries),
                                   neededBytes, entryCount);
 }
 
-LONG ListPhonebook(char *list, char *errorReport)
+LONG ListPhonebook(const CallerBuffers &buffers)
 {
     if (!RasBinding.module) {
         BindRemoteAccess();
@@ -86,7 +119,11 @@ LONG ListPhonebook(char *list, char *errorReport)
             return -1;
     }
 
-    BYTE *entries = static_cast<BYTE *>(NewRecordBlock(EntryBufferSize));
+    // A library without the wide call still serves the wide list, in the
+    // ANSI code page.
+    bool wideRecords = buffers.wide && RasBinding.RasEnumEntriesW;
+    const DWORD *layouts = wideRecords ? WideEntryLayouts : EntryLayouts;
+    BYTE *entries = static_cast<BYTE *>(NewRecordBlock(layouts[0] * EntryRecords));
     DWORD result = ERROR_NOT_ENOUGH_MEMORY;
     DWORD entryCount = 0;
     DWORD givenBytes = 0;
@@ -94,10 +131,10 @@ LONG ListPhonebook(char *list, char *errorReport)
     DWORD layout = 0;
     if (entries) {
         // Older services refuse the newer record layouts with 610 or 632.
-        for (DWORD tried : EntryLayouts) {
-            layout = tried;
+        for (size_t i = 0; i < std::size(EntryLayouts); i++) {
+            layout = layouts[i];
             givenBytes = layout * EntryRecords;
-            result = Enumerate(entries, layout, givenBytes, &neededBytes, &entryCount);
+            result = Enumerate(entries, layout, givenBytes, &neededBytes, &entryCount, wideRecords);
             if (result != BufferInvalid && result != InvalidSize)
                 break;
         }
@@ -113,17 +150,16 @@ LONG ListPhonebook(char *list, char *errorReport)
             FreeRecordBlock(entries);
             entries = larger;
             givenBytes = neededBytes;
-            result = Enumerate(entries, layout, givenBytes, &neededBytes, &entryCount);
+            result = Enumerate(entries, layout, givenBytes, &neededBytes, &entryCount, wideRecords);
         }
     }
 
     LONG answer = 0;
     if (result != 0) {
-        answer = ReportRasFailure(errorReport, result);
+        answer = ReportRasFailure(buffers, result);
     } else {
-        list[0] = '\0';
-        errorReport[0] = '\0';
-        AppendEntryNames(list, entries, givenBytes, entryCount);
+        ClearBuffers(buffers);
+        AppendEntryNames(buffers, entries, givenBytes, entryCount, wideRecords);
     }
 
     FreeRecordBlock(entries);
@@ -132,15 +168,26 @@ LONG ListPhonebook(char *list, char *errorReport)
     return answer;
 }
 
-} // namespace
-
-// ListRASConnections (ordinal 3): lists the default phonebook's entries.
 // Another thread's phonebook call still uses the binding: -2.
-int WINAPI ListRASConnections(char *list, char *errorReport)
+LONG ListOnce(const CallerBuffers &buffers)
 {
     if (!TakeGuard(RemoteAccessInUse))
         return ListBusy;
-    LONG answer = ListPhonebook(list, errorReport);
+    LONG answer = ListPhonebook(buffers);
     ReleaseGuard(RemoteAccessInUse);
     return answer;
+}
+
+} // namespace
+
+// ListRASConnections (ordinal 3): lists the default phonebook's entries.
+int WINAPI ListRASConnections(char *list, char *errorReport)
+{
+    return ListOnce({list, errorReport, false});
+}
+
+// ListRASConnectionsW (ordinal 11): ListRASConnections for Unicode hosts.
+int WINAPI ListRASConnectionsW(WCHAR *list, WCHAR *errorReport)
+{
+    return ListOnce({list, errorReport, true});
 }

@@ -30,7 +30,8 @@ TEST_F(Binding, ExportsAreTheSameByNameAndByOrdinal)
     static const struct { const char *name; WORD ordinal; } exports[] = {
         {"ListTAPIModems", 2}, {"ListRASConnections", 3}, {"LoadTAPILib", 4},
         {"UnLoadTAPILib", 5}, {"LoadRASLib", 6},         {"UnLoadRASLib", 7},
-        {"ListTAPIModemsQuiet", 8},
+        {"ListTAPIModemsQuiet", 8}, {"ListTAPIModemsW", 9}, {"ListTAPIModemsQuietW", 10},
+        {"ListRASConnectionsW", 11},
     };
     for (const auto &e : exports) {
         FARPROC byName = GetProcAddress(kit.module, e.name);
@@ -38,9 +39,10 @@ TEST_F(Binding, ExportsAreTheSameByNameAndByOrdinal)
         EXPECT_EQ(byName, GetProcAddress(kit.module, MAKEINTRESOURCEA(e.ordinal))) << e.name;
     }
     EXPECT_EQ(GetProcAddress(kit.module, MAKEINTRESOURCEA(1)), nullptr);
-    EXPECT_EQ(GetProcAddress(kit.module, MAKEINTRESOURCEA(9)), nullptr);
+    EXPECT_EQ(GetProcAddress(kit.module, MAKEINTRESOURCEA(12)), nullptr);
     EXPECT_EQ(GetProcAddress(kit.module, "ListTAPIModems@8"), nullptr);
     EXPECT_EQ(GetProcAddress(kit.module, "ListTAPIModemsQuiet@8"), nullptr);
+    EXPECT_EQ(GetProcAddress(kit.module, "ListRASConnectionsW@8"), nullptr);
 }
 
 // Per service: the load and unload exports, the stand-in's file name, and

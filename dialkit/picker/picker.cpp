@@ -5,7 +5,7 @@
 
 #include "picker_ids.h"
 
-char *PickerSelection;
+void *PickerSelection;
 
 void ReleasePickerSelection()
 {
@@ -15,31 +15,50 @@ void ReleasePickerSelection()
 
 namespace {
 
+// A dialog made by DialogBoxParamW is a Unicode window: its list box takes
+// and gives UTF-16, so names outside the ANSI code page show as they are.
+LRESULT SendToList(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (IsWindowUnicode(dialog))
+        return SendDlgItemMessageW(dialog, IDC_MODEM_LIST, message, wParam, lParam);
+    return SendDlgItemMessageA(dialog, IDC_MODEM_LIST, message, wParam, lParam);
+}
+
 // Replaces the selection with a zeroed buffer of `size` bytes; false when
 // no memory could be had.
 bool NewSelection(size_t size)
 {
     ReleasePickerSelection();
-    PickerSelection = static_cast<char *>(calloc(size, 1));
+    PickerSelection = calloc(size, 1);
     return PickerSelection != nullptr;
 }
 
-void FillList(HWND dialog, char *listText)
+template <typename C>
+void AddItems(HWND dialog, C *listText)
 {
     // Runs of "\n" and a trailing one give no empty items.
-    char *token = listText;
+    C *token = listText;
     while (*token) {
-        char *end = strchr(token, '\n');
-        if (end)
-            *end = '\0';
+        C *end = token;
+        while (*end && *end != '\n')
+            end++;
+        bool last = !*end;
+        *end = 0;
         if (*token)
-            SendDlgItemMessageA(dialog, IDC_MODEM_LIST, LB_ADDSTRING, 0,
-                                reinterpret_cast<LPARAM>(token));
-        if (!end)
+            SendToList(dialog, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(token));
+        if (last)
             break;
         token = end + 1;
     }
-    SendDlgItemMessageA(dialog, IDC_MODEM_LIST, LB_SETCURSEL, 0, 0);
+}
+
+void FillList(HWND dialog, void *listText)
+{
+    if (IsWindowUnicode(dialog))
+        AddItems(dialog, static_cast<wchar_t *>(listText));
+    else
+        AddItems(dialog, static_cast<char *>(listText));
+    SendToList(dialog, LB_SETCURSEL, 0, 0);
     // Installers run full-screen windows of their own; stay above them.
     SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
@@ -47,25 +66,30 @@ void FillList(HWND dialog, char *listText)
 // The selected item, or "" when nothing is selected.
 void CloseWithChoice(HWND dialog)
 {
-    LRESULT index = SendDlgItemMessageA(dialog, IDC_MODEM_LIST, LB_GETCURSEL, 0, 0);
-    LRESULT length = SendDlgItemMessageA(dialog, IDC_MODEM_LIST, LB_GETTEXTLEN, index, 0);
+    size_t unit = IsWindowUnicode(dialog) ? sizeof(wchar_t) : 1;
+    LRESULT index = SendToList(dialog, LB_GETCURSEL, 0, 0);
+    LRESULT length = SendToList(dialog, LB_GETTEXTLEN, index, 0);
     if (length < 0)
         length = 0;
-    if (!NewSelection(static_cast<size_t>(length) + 1)) {
+    if (!NewSelection((static_cast<size_t>(length) + 1) * unit)) {
         // Without memory for the answer there is no choice: close as Cancel.
         EndDialog(dialog, 0);
         return;
     }
     if (length > 0)
-        SendDlgItemMessageA(dialog, IDC_MODEM_LIST, LB_GETTEXT, index,
-                            reinterpret_cast<LPARAM>(PickerSelection));
+        SendToList(dialog, LB_GETTEXT, index, reinterpret_cast<LPARAM>(PickerSelection));
     EndDialog(dialog, 1);
 }
 
 void CloseAsCancel(HWND dialog)
 {
-    if (NewSelection(sizeof "CANCEL"))
-        memcpy(PickerSelection, "CANCEL", sizeof "CANCEL");
+    static const wchar_t cancel[] = L"CANCEL";
+    if (NewSelection(sizeof cancel)) {
+        if (IsWindowUnicode(dialog))
+            memcpy(PickerSelection, cancel, sizeof cancel);
+        else
+            memcpy(PickerSelection, "CANCEL", sizeof "CANCEL");
+    }
     EndDialog(dialog, 0);
 }
 
@@ -76,7 +100,7 @@ INT_PTR CALLBACK PickerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     switch (message) {
     case WM_INITDIALOG:
         if (lParam)
-            FillList(dialog, reinterpret_cast<char *>(lParam));
+            FillList(dialog, reinterpret_cast<void *>(lParam));
         return TRUE;
     case WM_COMMAND:
         // Exactly IDOK or IDCANCEL: list notifications (a double click too)

@@ -4,14 +4,16 @@
 
 #include <windows.h>
 
-// The closed picker's answer: the chosen name, "" or "CANCEL". Owned by the
-// module; each close replaces it, ReleasePickerSelection frees it.
-extern char *PickerSelection;
+// The closed picker's answer: the chosen name, "" or "CANCEL", 8-bit text
+// after DialogBoxParamA, UTF-16 after DialogBoxParamW. Owned by the module;
+// each close replaces it, ReleasePickerSelection frees it.
+extern void *PickerSelection;
 
 void ReleasePickerSelection();
 
-// The dialog procedure of template IDD_PICKER. The initialisation parameter
-// is the "\n"-separated list text, which the procedure splits in place.
+// The dialog procedure of template IDD_PICKER, for either width of dialog.
+// The initialisation parameter is the "\n"-separated list text, of the
+// dialog's width, which the procedure splits in place.
 INT_PTR CALLBACK PickerProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

@@ -45,6 +45,9 @@ const Dialkit &TheDialkit()
             k.LoadRASLib = Export<BindFunction>(k.module, "LoadRASLib");
             k.UnLoadRASLib = Export<BindFunction>(k.module, "UnLoadRASLib");
             k.ListTAPIModemsQuiet = Export<ListFunction>(k.module, "ListTAPIModemsQuiet");
+            k.ListTAPIModemsW = Export<WideListFunction>(k.module, "ListTAPIModemsW");
+            k.ListTAPIModemsQuietW = Export<WideListFunction>(k.module, "ListTAPIModemsQuietW");
+            k.ListRASConnectionsW = Export<WideListFunction>(k.module, "ListRASConnectionsW");
         }
         return k;
     }();
@@ -116,14 +119,20 @@ bool ModuleLoaded(const char *name)
     return GetModuleHandleA(name) != nullptr;
 }
 
-CallerBuffer::CallerBuffer()
+CallerBuffer::CallerBuffer(bool wide) : wide(wide)
 {
-    memset(bytes, 0xcc, sizeof bytes);
+    // Past an 8-bit buffer, the rest of the wide one is a sentinel too.
+    memset(chars, 0x5a, sizeof chars);
+    memset(bytes, 0xcc, wide ? sizeof chars : sizeof bytes);
     memset(guard, 0x5a, sizeof guard);
 }
 
 bool CallerBuffer::GuardIntact() const
 {
+    const unsigned char *after = reinterpret_cast<const unsigned char *>(chars);
+    for (size_t i = wide ? sizeof chars : sizeof bytes; i < sizeof chars; i++)
+        if (after[i] != 0x5a)
+            return false;
     for (unsigned char c : guard)
         if (c != 0x5a)
             return false;
@@ -132,6 +141,14 @@ bool CallerBuffer::GuardIntact() const
 
 bool CallerBuffer::Text(std::string *text) const
 {
+    if (wide) {
+        for (size_t i = 0; i < 1024; i++)
+            if (!chars[i]) {
+                *text = Utf8(std::wstring(chars, i));
+                return true;
+            }
+        return false;
+    }
     const void *end = memchr(bytes, 0, sizeof bytes);
     if (!end)
         return false;
@@ -141,18 +158,26 @@ bool CallerBuffer::Text(std::string *text) const
 
 bool CallerBuffer::Untouched() const
 {
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) != 0xcc)
+    const unsigned char *b = reinterpret_cast<const unsigned char *>(bytes);
+    for (size_t i = 0; i < (wide ? sizeof chars : sizeof bytes); i++)
+        if (b[i] != 0xcc)
             return false;
     return true;
 }
 
 std::string CallerBuffer::Text() const
 {
-    const void *end = memchr(bytes, 0, sizeof bytes);
-    if (!end)
-        return "(unterminated)";
-    return std::string(bytes, static_cast<const char *>(end) - bytes);
+    std::string text;
+    return Text(&text) ? text : "(unterminated)";
+}
+
+int ListExport::operator()(CallerBuffer &list, CallerBuffer &report) const
+{
+    const Dialkit &kit = TheDialkit();
+    EXPECT_EQ(list.wide, Wide()) << name;
+    if (wide)
+        return (kit.*wide)(list.chars, report.chars);
+    return (kit.*narrow)(list.bytes, report.bytes);
 }
 
 PatchedImport::PatchedImport(const char *dll, const char *name, FARPROC with)

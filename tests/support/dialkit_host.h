@@ -8,6 +8,7 @@
 #include <vector>
 
 typedef int(WINAPI *ListFunction)(char *list, char *errorReport);
+typedef int(WINAPI *WideListFunction)(WCHAR *list, WCHAR *errorReport);
 typedef INT_PTR(WINAPI *BindFunction)(void);
 
 struct Dialkit {
@@ -19,6 +20,9 @@ struct Dialkit {
     BindFunction LoadRASLib;
     BindFunction UnLoadRASLib;
     ListFunction ListTAPIModemsQuiet;
+    WideListFunction ListTAPIModemsW;
+    WideListFunction ListTAPIModemsQuietW;
+    WideListFunction ListRASConnectionsW;
 };
 
 // Dialkit.dll beside the test program, loaded once per process.
@@ -65,15 +69,31 @@ struct PatchedImport {
 // The system folder, with a trailing backslash.
 std::string SystemFolder();
 
-// A caller buffer of 1024 bytes, filled with 0xcc so that "left as given"
-// and any write past the text show, followed by sentinels that a write past
-// the buffer would change.
+// A caller buffer of 1024 characters, bytes for the 8-bit exports or WCHARs
+// for the wide ones, filled with 0xcc so that "left as given" and any write
+// past the text show, followed by sentinels that a write past the buffer
+// would change.
 struct CallerBuffer {
-    char bytes[1024];
+    union {
+        char bytes[1024];
+        WCHAR chars[1024];
+    };
     unsigned char guard[64];
-    CallerBuffer();
+    bool wide;
+    explicit CallerBuffer(bool wide = false);
+    CallerBuffer(const CallerBuffer &) = delete;
     bool Untouched() const;
     bool GuardIntact() const;
-    std::string Text() const;   // up to the terminator; "(unterminated)" if none
+    // Up to the terminator, a wide text in UTF-8; "(unterminated)" if none.
+    std::string Text() const;
     bool Text(std::string *text) const;   // false, text untouched, if unterminated
+};
+
+// A list export of either width, called with buffers of its width.
+struct ListExport {
+    const char *name;
+    ListFunction Dialkit::*narrow;
+    WideListFunction Dialkit::*wide;   // set for the wide exports
+    bool Wide() const { return wide != nullptr; }
+    int operator()(CallerBuffer &list, CallerBuffer &report) const;
 };

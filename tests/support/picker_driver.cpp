@@ -1,5 +1,9 @@
 #include "picker_driver.h"
 
+#include <iterator>
+
+#include "test_files.h"
+
 namespace {
 
 HHOOK Hook;
@@ -27,12 +31,16 @@ void Record(HWND dialog)
     Observed.shown = true;
     Observed.caption = WindowText(dialog);
     HWND list = GetDlgItem(dialog, 1000);
+    Observed.unicode = IsWindowUnicode(list);
     LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; i++) {
         char item[1100] = {};
-        if (SendMessageA(list, LB_GETTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof item))
+        WCHAR wide[1100] = {};
+        if (!Observed.unicode && SendMessageA(list, LB_GETTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof item))
             SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item));
-        Observed.items.push_back(item);
+        if (Observed.unicode && SendMessageW(list, LB_GETTEXTLEN, i, 0) < static_cast<LRESULT>(std::size(wide)))
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+        Observed.items.push_back(Observed.unicode ? Utf8(wide) : item);
     }
     Observed.selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
     Observed.topmost = (GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;

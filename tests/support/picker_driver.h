@@ -22,6 +22,7 @@ enum class PickerAction {
 struct PickerSeen {
     int created = 0;   // dialogs whose creation began; any after the first is refused
     bool shown = false;
+    bool unicode = false;   // a wide dialog: its items are read as UTF-8
     std::string caption;
     std::vector<std::string> items;
     LRESULT selected = LB_ERR;
