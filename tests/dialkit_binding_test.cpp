@@ -176,10 +176,14 @@ TEST_F(PlantedLibraries, WithoutTheSystemFoldersTheServiceIsMissing)
         EXPECT_FALSE(ModuleLoaded(s.file)) << s.name;
         EXPECT_EQ((kit.*s.unload)(), 0) << s.name;
     }
-    CallerBuffer list, report;
+    CallerBuffer list, report, wideList(true), wideReport(true);
     EXPECT_EQ(kit.ListRASConnections(list.bytes, report.bytes), -1);
     EXPECT_EQ(kit.ListTAPIModems(list.bytes, report.bytes), -1);
+    EXPECT_EQ(kit.ListRASConnectionsW(wideList.chars, wideReport.chars), -1);
+    EXPECT_EQ(kit.ListTAPIModemsW(wideList.chars, wideReport.chars), -1);
+    EXPECT_EQ(kit.ListTAPIModemsQuietW(wideList.chars, wideReport.chars), -1);
     EXPECT_TRUE(list.Untouched() && report.Untouched());
+    EXPECT_TRUE(wideList.Untouched() && wideReport.Untouched());
 }
 
 // A loader that predates the search flags refuses them with
@@ -453,13 +457,18 @@ TEST_F(Binding, ListFunctionsPopTheirTwoArguments)
         {"full", "[ras]\r\nEnumResult=5\r\n[tapi]\r\nInitResult=0x80000042\r\nDevices=2\r\n", 5, 0},
         {"none", "", -1, -1},
     };
+    // The wide ones take two pointers too; the buffers hold either width.
+    auto narrowed = [](WideListFunction f) { return reinterpret_cast<ListFunction>(f); };
     for (const auto &c : cases) {
         UseServices(c.variant, c.scenario);
-        CallerBuffer list, report;
-        StackedCall ras = CallWithStackCheck(kit.ListRASConnections, list.bytes, report.bytes);
-        EXPECT_EQ(ras.result, c.ras) << c.scenario;
-        EXPECT_EQ(ras.drift, 0) << c.scenario;
-        for (ListFunction tapiList : {kit.ListTAPIModems, kit.ListTAPIModemsQuiet}) {
+        CallerBuffer list(true), report(true);
+        for (ListFunction rasList : {kit.ListRASConnections, narrowed(kit.ListRASConnectionsW)}) {
+            StackedCall ras = CallWithStackCheck(rasList, list.bytes, report.bytes);
+            EXPECT_EQ(ras.result, c.ras) << c.scenario;
+            EXPECT_EQ(ras.drift, 0) << c.scenario;
+        }
+        for (ListFunction tapiList : {kit.ListTAPIModems, kit.ListTAPIModemsQuiet, narrowed(kit.ListTAPIModemsW),
+                                      narrowed(kit.ListTAPIModemsQuietW)}) {
             StackedCall tapi = CallWithStackCheck(tapiList, list.bytes, report.bytes);
             EXPECT_EQ(tapi.result, c.tapi) << c.scenario;
             EXPECT_EQ(tapi.drift, 0) << c.scenario;

@@ -2,6 +2,7 @@
 // picker dialog answered by a CBT hook (Wine's null graphics driver).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,23 +41,28 @@ struct Outcome {
     PickerSeen seen;
 };
 
-// The two modem lists: with the picker, and the quiet one (which must never
-// show it, so the driver watches it too).
-struct ListCall {
-    const char *name;
-    ListFunction Dialkit::*function;
-};
-const ListCall Picker = {"ListTAPIModems", &Dialkit::ListTAPIModems};
-const ListCall Quiet = {"ListTAPIModemsQuiet", &Dialkit::ListTAPIModemsQuiet};
-const ListCall BothLists[] = {Picker, Quiet};
+// The modem lists: with the picker, and the quiet one (which must never
+// show it, so the driver watches it too), each in both widths.
+using ListCall = ListExport;
+const ListCall Picker = {"ListTAPIModems", &Dialkit::ListTAPIModems, nullptr};
+const ListCall Quiet = {"ListTAPIModemsQuiet", &Dialkit::ListTAPIModemsQuiet, nullptr};
+const ListCall PickerW = {"ListTAPIModemsW", nullptr, &Dialkit::ListTAPIModemsW};
+const ListCall QuietW = {"ListTAPIModemsQuietW", nullptr, &Dialkit::ListTAPIModemsQuietW};
+const ListCall AllLists[] = {Picker, Quiet, PickerW, QuietW};
 
-Outcome ListModems(PickerAction action, const ListCall &call = Picker)
+// The capability call that a list makes where the library has both.
+std::string CapsCall(const ListCall &call)
+{
+    return call.Wide() ? "lineGetDevCapsW" : "lineGetDevCaps";
+}
+
+Outcome ListModems(PickerAction action, const ListCall &call = Picker, int item = 0)
 {
     Outcome o;
-    CallerBuffer list, report;
+    CallerBuffer list(call.Wide()), report(call.Wide());
     {
-        PickerDriver driver(action);
-        o.result = (TheDialkit().*call.function)(list.bytes, report.bytes);
+        PickerDriver driver(action, item);
+        o.result = call(list, report);
         o.seen = driver.Seen();
     }
     o.list = Shown(list);
@@ -95,17 +101,33 @@ TEST_F(ModemList, PickerShowsTheDataModemsSortedAndAnswers)
         {PickerAction::DoubleClickThenCancel, "double click", "CANCEL"},
     };
     for (const auto &c : cases) {
-        UseServices("full", Tapi("", ThreeModemsAndOthers));
-        Outcome o = ListModems(c.action);
-        EXPECT_EQ(o.result, 1) << c.what;
-        EXPECT_EQ(o.list, c.list) << c.what;
-        EXPECT_EQ(o.report, "") << c.what;
-        EXPECT_EQ(o.seen.caption, "Install") << c.what;
-        EXPECT_EQ(o.seen.items, (Names{"Alpha modem", "Mid modem", "Zeta modem"})) << c.what;
-        EXPECT_EQ(o.seen.selected, 0) << c.what;
-        EXPECT_TRUE(o.seen.topmost) << c.what;
-        EXPECT_EQ(o.seen.okText + "/" + o.seen.cancelText, "OK/Cancel") << c.what;
+        for (const ListCall &call : {Picker, PickerW}) {
+            SCOPED_TRACE(call.name);
+            UseServices("full", Tapi("", ThreeModemsAndOthers));
+            Outcome o = ListModems(c.action, call);
+            EXPECT_EQ(o.seen.unicode, call.Wide()) << c.what;
+            EXPECT_EQ(o.result, 1) << c.what;
+            EXPECT_EQ(o.list, c.list) << c.what;
+            EXPECT_EQ(o.report, "") << c.what;
+            EXPECT_EQ(o.seen.caption, "Install") << c.what;
+            EXPECT_EQ(o.seen.items, (Names{"Alpha modem", "Mid modem", "Zeta modem"})) << c.what;
+            EXPECT_EQ(o.seen.selected, 0) << c.what;
+            EXPECT_TRUE(o.seen.topmost) << c.what;
+            EXPECT_EQ(o.seen.okText + "/" + o.seen.cancelText, "OK/Cancel") << c.what;
+        }
     }
+}
+
+// Names in the scenario as UTF-8 text: the 8-bit calls give them in the ANSI
+// code page, as the platform's services do, the wide ones in UTF-16.
+const std::string Unicode = "[sim]\r\nUtf8=1\r\n";
+
+std::string Repeated(const std::string &text, size_t count)
+{
+    std::string repeated;
+    for (size_t i = 0; i < count; i++)
+        repeated += text;
+    return repeated;
 }
 
 // Without the picker: every data modem that fits, in the service's order,
@@ -113,35 +135,86 @@ TEST_F(ModemList, PickerShowsTheDataModemsSortedAndAnswers)
 TEST_F(ModemList, QuietListHasTheDataModemsInTheServicesOrder)
 {
     const std::string a(299, 'a'), b(299, 'b'), c(299, 'c');
+    // 120 UTF-16 code units: after three names of 299, the most that fits.
+    const std::string fits = Repeated("\xF0\x9F\x98\x80", 60);
+    const std::vector<ListCall> both = {Quiet, QuietW}, wide = {QuietW};
     static const struct {
         const char *what;
+        std::vector<ListCall> calls;
+        const char *variant;
+        std::string scenario;
         std::vector<std::string> devices;
         int result;
         std::string list;
     } cases[] = {
-        {"data modems among others", ThreeModemsAndOthers, 3, "Zeta modem\nAlpha modem\nMid modem\n"},
-        {"no data modem", {Named("Voice") + "MediaModes=4\r\n"}, 0, ""},
+        {"data modems among others", both, "full", "", ThreeModemsAndOthers, 3,
+         "Zeta modem\nAlpha modem\nMid modem\n"},
+        {"no data modem", both, "full", "", {Named("Voice") + "MediaModes=4\r\n"}, 0, ""},
         // As in the picker's list: a name that does not fit is left out, an
         // empty one inside the block is an entry.
-        {"names that do not fit",
+        {"names that do not fit", both, "full", "",
          {Named(c), Named(b), Named(a), Named(std::string(200, 'd')), Named("Short"),
           Named("Hidden") + "NameSize=0\r\n"},
          5, c + "\n" + b + "\n" + a + "\nShort\n\n"},
+        {"names in other scripts", wide, "full", Unicode,
+         {Named("Σύνδεση γραφείου"), Named("東京 モデム"), Named("\xF0\x9F\x98\x80 modem")}, 3,
+         "Σύνδεση γραφείου\n東京 モデム\n\xF0\x9F\x98\x80 modem\n"},
+        {"UTF-16 code units count", wide, "full", Unicode,
+         {Named(c), Named(b), Named(a), Named(fits + "x"), Named(fits)}, 4,
+         c + "\n" + b + "\n" + a + "\n" + fits + "\n"},
+        // The service's size ends after the first half of the pair.
+        {"name cut inside a surrogate pair", wide, "full", Unicode,
+         {Named("A\xF0\x9F\x98\x80" "B") + "NameSize=4\r\n"}, 1, "A\n"},
+        {"no wide call: the 8-bit one, converted", wide, "ansi-only", Unicode,
+         {Named("Modem für Büro"), Named("Voice") + "MediaModes=4\r\n"}, 1, "Modem für Büro\n"},
     };
     for (const auto &t : cases) {
-        UseServices("full", Tapi("", t.devices));
-        Outcome o = ListModems(PickerAction::Ok, Quiet);
-        EXPECT_EQ(o.result, t.result) << t.what;
-        EXPECT_EQ(o.list, t.list) << t.what;
-        EXPECT_EQ(o.report, "") << t.what;
-        EXPECT_EQ(o.seen.created, 0) << t.what;
-        EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u) << t.what;
+        for (const ListCall &call : t.calls) {
+            SCOPED_TRACE(call.name);
+            UseServices(t.variant, t.scenario + Tapi("", t.devices));
+            Outcome o = ListModems(PickerAction::Ok, call);
+            EXPECT_EQ(o.result, t.result) << t.what;
+            EXPECT_EQ(o.list, t.list) << t.what;
+            EXPECT_EQ(o.report, "") << t.what;
+            EXPECT_EQ(o.seen.created, 0) << t.what;
+            EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u) << t.what;
+        }
+    }
+}
+
+// The wide picker shows the names as the service gave them, and answers
+// with the one chosen.
+TEST_F(ModemList, WidePickerKeepsNamesInAnyScript)
+{
+    static const struct {
+        const char *what, *variant;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"other scripts", "full", {"東京 モデム", "Σύνδεση", "\xF0\x9F\x98\x80 modem"}},
+        {"no wide call", "ansi-only", {"Modem für Büro"}},
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> devices;
+        for (const std::string &name : c.names)
+            devices.push_back(Named(name));
+        UseServices(c.variant, Unicode + Tapi("", devices));
+        // The last item, whichever the list box sorted there.
+        int last = static_cast<int>(c.names.size()) - 1;
+        Outcome o = ListModems(PickerAction::SelectItemThenOk, PickerW, last);
+        EXPECT_EQ(o.result, 1) << c.what;
+        EXPECT_TRUE(o.seen.unicode) << c.what;
+        EXPECT_TRUE(std::is_permutation(o.seen.items.begin(), o.seen.items.end(), c.names.begin(),
+                                        c.names.end()))
+            << c.what;
+        ASSERT_EQ(o.seen.items.size(), c.names.size()) << c.what;
+        EXPECT_EQ(o.list, o.seen.items[last]) << c.what;
+        EXPECT_EQ(o.report, "") << c.what;
     }
 }
 
 TEST_F(ModemList, CallsTheServiceAsItExpects)
 {
-    for (const ListCall &call : BothLists) {
+    for (const ListCall &call : AllLists) {
         SCOPED_TRACE(call.name);
         UseServices("full", Tapi("", ThreeModemsAndOthers));
         ListModems(PickerAction::Ok, call);
@@ -155,11 +228,11 @@ TEST_F(ModemList, CallsTheServiceAsItExpects)
         for (const std::string &n : negotiations)
             EXPECT_NE(n.find("low=0x00010000 high=0x03E80000"), std::string::npos) << n;
         // The device whose version could not be negotiated is not asked for caps.
-        std::vector<std::string> caps = ServiceCalls("lineGetDevCaps");
+        std::vector<std::string> caps = ServiceCalls(CapsCall(call));
         ASSERT_EQ(caps.size(), 4u);
         for (const std::string &c : caps)
             EXPECT_NE(c.find("version=0x00020000 ext=0 total=4336 -> 0"), std::string::npos) << c;
-        EXPECT_EQ(caps[3].find("lineGetDevCaps device=4 "), 0u) << caps[3];
+        EXPECT_EQ(caps[3].find(CapsCall(call) + " device=4 "), 0u) << caps[3];
     }
 }
 
@@ -173,7 +246,7 @@ TEST_F(ModemList, NoDeviceLeavesBothBuffersAlone)
         {"LINEERR_NODEVICE", "[tapi]\r\nInitResult=0x80000042\r\nDevices=2\r\n", 0},
     };
     for (const auto &c : cases) {
-        for (const ListCall &call : BothLists) {
+        for (const ListCall &call : AllLists) {
             SCOPED_TRACE(call.name);
             UseServices("full", c.scenario);
             Outcome o = ListModems(PickerAction::Ok, call);
@@ -303,7 +376,7 @@ TEST_F(ModemList, ErrorReports)
         {"not a telephony code", 5, "TAPI ERROR :  Unknown error code - 5"},
     };
     for (const auto &c : cases) {
-        for (const ListCall &call : BothLists) {
+        for (const ListCall &call : AllLists) {
             SCOPED_TRACE(call.name);
             // Device 0 is gathered before device 1 fails.
             UseServices("full", Tapi("", {Named("First"), Named("Second") + "Caps=" + Hex(c.code) + "\r\n",
@@ -313,7 +386,7 @@ TEST_F(ModemList, ErrorReports)
             EXPECT_EQ(o.list, "First\n") << c.what;
             EXPECT_EQ(o.report, c.report) << c.what;
             EXPECT_FALSE(o.seen.shown) << c.what;
-            EXPECT_EQ(ServiceCalls("lineGetDevCaps").size(), 2u) << c.what;
+            EXPECT_EQ(ServiceCalls(CapsCall(call)).size(), 2u) << c.what;
             EXPECT_EQ(ServiceCalls("lineShutdown").size(), 1u) << c.what;
         }
     }
@@ -481,7 +554,7 @@ TEST_F(ModemList, PickerThatCannotBeShownAnswersAsCancel)
 // What the host's window saw when the picker's loop ran its code.
 struct NestedCalls {
     bool pickerOpen;
-    int picker, quiet;
+    std::vector<int> lists;
     bool buffersUntouched;
     INT_PTR load, unload;
     HMODULE held;
@@ -498,10 +571,12 @@ LRESULT CALLBACK HostWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     size_t before = ServiceCalls().size();
     Nested.pickerOpen = FindWindowA(MAKEINTATOM(32770), "Install") != nullptr;
     Nested.held = GetModuleHandleA("Tapi32.dll");
-    CallerBuffer list, report;
-    Nested.picker = kit.ListTAPIModems(list.bytes, report.bytes);
-    Nested.quiet = kit.ListTAPIModemsQuiet(list.bytes, report.bytes);
-    Nested.buffersUntouched = list.Untouched() && report.Untouched();
+    Nested.buffersUntouched = true;
+    for (const ListCall &call : AllLists) {
+        CallerBuffer list(call.Wide()), report(call.Wide());
+        Nested.lists.push_back(call(list, report));
+        Nested.buffersUntouched &= list.Untouched() && report.Untouched();
+    }
     Nested.load = kit.LoadTAPILib();
     Nested.unload = kit.UnLoadTAPILib();
     Nested.loadedAfter = ModuleLoaded("Tapi32.dll");
@@ -529,8 +604,8 @@ TEST_F(ModemList, CallsFromTheHostWhileThePickerIsOpen)
     DestroyWindow(window);
 
     EXPECT_TRUE(Nested.pickerOpen);
-    EXPECT_EQ(Nested.picker, -2);
-    EXPECT_EQ(Nested.quiet, -2);
+    // Whichever width each call has.
+    EXPECT_EQ(Nested.lists, (std::vector<int>{-2, -2, -2, -2}));
     EXPECT_TRUE(Nested.buffersUntouched);
     EXPECT_EQ(Nested.serviceCalls, 0u);
     ASSERT_NE(Nested.held, nullptr);
