@@ -18,9 +18,10 @@
 // are bytes in the process's ANSI code page: the 8-bit entry points give them
 // as they are, the wide ones decode them. With [sim] Utf8=1 they are UTF-8
 // instead: the wide entry points give UTF-16, the 8-bit ones the ANSI code
-// page's bytes, with its default character for what it lacks, as a Unicode
-// service's 8-bit calls do. Limits on a text count the bytes or UTF-16 units
-// that the entry point gives.
+// page's bytes, with a best-fit or the default character for what it lacks
+// (WideCharToMultiByte without flags), as a Unicode service's 8-bit calls
+// do. Limits on a text count the bytes or UTF-16 units that the entry point
+// gives.
 //
 // While SIMSERVICE_SCENARIO is set, every call appends one line, ended by
 // CR LF, to "<scenario path>.log", unless the scenario says [sim] Log=0
@@ -31,9 +32,9 @@
 //   Name arg=value ... -> result [out=value ...]
 //
 // Values: a NULL pointer is "(null)"; other pointers are "set"; strings are
-// written as they are, wide ones in UTF-8 (control characters shown as '?'); handles are "0x"
-// and upper-case hex without padding. RAS results and plain counts are
-// unsigned decimal. TAPI results, versions and extension versions are "0"
+// written as they are, wide ones in UTF-8 (control characters shown as '?');
+// handles are "0x" and upper-case hex without padding. RAS results and plain
+// counts are unsigned decimal. TAPI results, versions and extension versions are "0"
 // when zero, otherwise "0x" and eight upper-case hex digits. All numbers read
 // back with strtoul(value, 0, 0). Values after the result are the ones the
 // call wrote to the caller; they appear only when written.
