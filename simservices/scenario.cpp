@@ -115,6 +115,71 @@ bool scenario_string(const Scenario *sc, const char *section, const char *key,
     return false;
 }
 
+// Longest text read through scenario_text, terminator included.
+static const DWORD kTextMax = 4096;
+
+static bool utf8_text(const Scenario *sc)
+{
+    return scenario_number_or(sc, "sim", "Utf8", 0) != 0;
+}
+
+// The value as UTF-16, decoded from UTF-8 or from the ANSI code page;
+// returns its length in units (wide holds kTextMax units).
+static DWORD wide_value(const Scenario *sc, const char *section, const char *key,
+                        WCHAR *wide, bool *found)
+{
+    char raw[kTextMax];
+    *found = scenario_string(sc, section, key, raw, sizeof raw);
+    int len = (int)strlen(raw);
+    // Never more units than bytes, so the text always fits.
+    int n = len ? MultiByteToWideChar(utf8_text(sc) ? CP_UTF8 : CP_ACP, 0, raw, len, wide,
+                                      (int)kTextMax - 1)
+                : 0;
+    if (n < 0)
+        n = 0;
+    wide[n] = 0;
+    return (DWORD)n;
+}
+
+bool scenario_text(const Scenario *sc, const char *section, const char *key,
+                   char *buf, DWORD size)
+{
+    if (!utf8_text(sc))
+        return scenario_string(sc, section, key, buf, size);
+    if (size == 0)
+        return false;
+    buf[0] = '\0';
+    WCHAR wide[kTextMax];
+    bool found;
+    DWORD units = wide_value(sc, section, key, wide, &found);
+    // An ANSI code page spends at most three bytes on a UTF-16 unit.
+    char ansi[3 * kTextMax];
+    int n = units ? WideCharToMultiByte(CP_ACP, 0, wide, (int)units, ansi, (int)sizeof ansi,
+                                        NULL, NULL)
+                  : 0;
+    if (n < 0)
+        n = 0;
+    // Cut to fit, as the bytes of a text without [sim] Utf8 are.
+    DWORD len = (DWORD)n < size - 1 ? (DWORD)n : size - 1;
+    memcpy(buf, ansi, len);
+    buf[len] = '\0';
+    return found;
+}
+
+bool scenario_text(const Scenario *sc, const char *section, const char *key,
+                   WCHAR *buf, DWORD size)
+{
+    if (size == 0)
+        return false;
+    WCHAR wide[kTextMax];
+    bool found;
+    DWORD units = wide_value(sc, section, key, wide, &found);
+    DWORD len = units < size - 1 ? units : size - 1;
+    memcpy(buf, wide, len * sizeof(WCHAR));
+    buf[len] = 0;
+    return found;
+}
+
 void scenario_key(char *buf, size_t size, const char *prefix, DWORD n)
 {
     char digits[12];
@@ -177,8 +242,39 @@ static void put_char(LogLine *ln, char c)
 
 void log_text(LogLine *ln, const char *text)
 {
-    for (; *text; text++)
+    for (; *text && ln->len < kLogRoom; text++)
         put_char(ln, (unsigned char)*text < 0x20 ? '?' : *text);
+}
+
+// UTF-8 of a UTF-16 string; a lone surrogate becomes U+FFFD.
+static void log_wide_text(LogLine *ln, const WCHAR *text)
+{
+    for (; *text && ln->len < kLogRoom; text++) {
+        DWORD c = *text;
+        if (c >= 0xD800 && c <= 0xDBFF && text[1] >= 0xDC00 && text[1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[1] - 0xDC00);
+            text++;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x20) {
+            put_char(ln, '?');
+        } else if (c < 0x80) {
+            put_char(ln, (char)c);
+        } else if (c < 0x800) {
+            put_char(ln, (char)(0xC0 | c >> 6));
+            put_char(ln, (char)(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            put_char(ln, (char)(0xE0 | c >> 12));
+            put_char(ln, (char)(0x80 | (c >> 6 & 0x3F)));
+            put_char(ln, (char)(0x80 | (c & 0x3F)));
+        } else {
+            put_char(ln, (char)(0xF0 | c >> 18));
+            put_char(ln, (char)(0x80 | (c >> 12 & 0x3F)));
+            put_char(ln, (char)(0x80 | (c >> 6 & 0x3F)));
+            put_char(ln, (char)(0x80 | (c & 0x3F)));
+        }
+    }
 }
 
 static void put_key(LogLine *ln, const char *key)
@@ -222,6 +318,15 @@ void log_string(LogLine *ln, const char *key, const char *value)
 {
     put_key(ln, key);
     log_text(ln, value ? value : "(null)");
+}
+
+void log_string(LogLine *ln, const char *key, const WCHAR *value)
+{
+    put_key(ln, key);
+    if (value)
+        log_wide_text(ln, value);
+    else
+        log_text(ln, "(null)");
 }
 
 void log_pointer(LogLine *ln, const char *key, const void *value)

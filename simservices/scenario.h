@@ -14,6 +14,15 @@
 // (632, 0x80000042 and -1 all work); a value that is not a number counts as
 // absent.
 //
+// Texts the services hand out (device names, phonebook entries, error texts)
+// are bytes in the process's ANSI code page: the 8-bit entry points give them
+// as they are, the wide ones decode them. With [sim] Utf8=1 they are UTF-8
+// instead: the wide entry points give UTF-16, the 8-bit ones the ANSI code
+// page's bytes, with a best-fit or the default character for what it lacks
+// (WideCharToMultiByte without flags), as a Unicode service's 8-bit calls
+// do. Limits on a text count the bytes or UTF-16 units that the entry point
+// gives.
+//
 // While SIMSERVICE_SCENARIO is set, every call appends one line, ended by
 // CR LF, to "<scenario path>.log", unless the scenario says [sim] Log=0
 // (a campaign of thousands of scenarios that reads no log saves the time).
@@ -23,9 +32,9 @@
 //   Name arg=value ... -> result [out=value ...]
 //
 // Values: a NULL pointer is "(null)"; other pointers are "set"; strings are
-// written as they are (control characters shown as '?'); handles are "0x"
-// and upper-case hex without padding. RAS results and plain counts are
-// unsigned decimal. TAPI results, versions and extension versions are "0"
+// written as they are, wide ones in UTF-8 (control characters shown as '?');
+// handles are "0x" and upper-case hex without padding. RAS results and plain
+// counts are unsigned decimal. TAPI results, versions and extension versions are "0"
 // when zero, otherwise "0x" and eight upper-case hex digits. All numbers read
 // back with strtoul(value, 0, 0). Values after the result are the ones the
 // call wrote to the caller; they appear only when written.
@@ -35,7 +44,11 @@
 //       buffer, "?" when cb is NULL or below 4. cb: *lpcb as passed or
 //       "(null)". The outputs follow results 0 and 603 only; after 603, cb is
 //       the byte count needed (or [ras] NeededBytes).
+//   RasEnumEntriesW reserved=S phonebook=S dwSize=D cb=D -> R [cb=D entries=D]
+//       As RasEnumEntriesA, in the wide call's own record sizes and bytes.
 //   RasGetErrorStringA code=D size=D -> R
+//   RasGetErrorStringW code=D size=D -> R
+//       size: in characters.
 //   RasDialA extensions=P phonebook=S params=P notifierType=D notifier=P conn=P -> 0
 //   RasGetConnectStatusA conn=H status=P -> 0
 //   RasGetProjectionInfoA conn=H projection=0xX info=P cb=D -> 0
@@ -48,6 +61,7 @@
 //   lineNegotiateAPIVersion device=D low=V high=V -> T [version=V]
 //   lineGetDevCaps device=D version=V ext=V total=D -> T
 //       total: dwTotalSize as passed, "(null)" for a NULL block.
+//   lineGetDevCapsW device=D version=V ext=V total=D -> T
 //   lineShutdown app=H -> 0
 //   lineConfigDialog device=D owner=P class=S -> 0
 //
@@ -74,6 +88,14 @@ void scenario_open(Scenario *sc);
 bool scenario_string(const Scenario *sc, const char *section, const char *key,
                      char *buf, DWORD size);
 
+// A text the service hands out, in the width of the entry point that gives
+// it (see above); size counts chars or WCHARs. Cut to fit, always terminated;
+// false, with buf empty, when the key is absent.
+bool scenario_text(const Scenario *sc, const char *section, const char *key,
+                   char *buf, DWORD size);
+bool scenario_text(const Scenario *sc, const char *section, const char *key,
+                   WCHAR *buf, DWORD size);
+
 // False when the key is absent or not a number.
 bool scenario_number(const Scenario *sc, const char *section, const char *key,
                      DWORD *value);
@@ -95,6 +117,7 @@ struct LogLine {
 void log_begin(LogLine *ln, const char *function);
 void log_text(LogLine *ln, const char *text);
 void log_string(LogLine *ln, const char *key, const char *value);
+void log_string(LogLine *ln, const char *key, const WCHAR *value);
 void log_pointer(LogLine *ln, const char *key, const void *value);
 void log_decimal(LogLine *ln, const char *key, DWORD value);
 void log_handle(LogLine *ln, const char *key, ULONG_PTR value);

@@ -10,10 +10,17 @@
 //                               N records' size
 //   Unterminated=k              record k's name fills its field, no zero
 //   WriteSize=n                 first record's dwSize after filling
-//   ErrorText.<code>=text       RasGetErrorStringA (up to 4095 characters); none
+//   ErrorText.<code>=text       RasGetErrorString (up to 4095 characters); none
 //                               gives 87
 //   ErrorTextUnterminated=1     the text fills the caller's buffer, no zero
-//   ErrorStringResult=code      RasGetErrorStringA returns it, writes nothing
+//   ErrorStringResult=code      RasGetErrorString returns it, writes nothing
+//
+// The wide calls take the same keys. RasEnumEntriesW's records are 1048,
+// 520 and 48 bytes, their name field the rest of the record in WCHARs;
+// AcceptSizes and SizeError.<size> name the 8-bit sizes, to which the wide
+// ones map (1048->532, 520->264, 48->28; other sizes stay as they are).
+// Byte counts (cb, NeededBytes) are the call's own. RasGetErrorStringW
+// counts its buffer and the text's limit in characters.
 #include <windows.h>
 #include <ras.h>
 #include <string.h>
@@ -49,18 +56,58 @@ static bool size_accepted(const Scenario *sc, DWORD size)
     }
 }
 
+// The 8-bit record size that [ras] keys name for a record size of a call in
+// characters of type C: the wide layouts map to their 8-bit counterparts.
+static DWORD narrow_size(char, DWORD size)
+{
+    return size;
+}
+
+static DWORD narrow_size(WCHAR, DWORD size)
+{
+    switch (size) {
+    case 1048: return 532;
+    case 520: return 264;
+    case 48: return 28;
+    }
+    return size;
+}
+
+static DWORD call_size(char, DWORD size)
+{
+    return size;
+}
+
+static DWORD call_size(WCHAR, DWORD size)
+{
+    switch (size) {
+    case 532: return 1048;
+    case 264: return 520;
+    case 28: return 48;
+    }
+    return size;
+}
+
+// The record size, in the call's own width, used to count the bytes needed
+// when the caller passes no buffer.
+template <typename C>
 static DWORD first_accepted_size(const Scenario *sc)
 {
     char list[256];
     DWORD v;
     if (scenario_string(sc, kRas, "AcceptSizes", list, sizeof list) &&
-        scenario_parse(list, &v, NULL) && v >= 5)
-        return v;
-    return 532;
+        scenario_parse(list, &v, NULL)) {
+        v = call_size(C(), v);
+        if (v >= sizeof(DWORD) + sizeof(C))
+            return v;
+    }
+    return call_size(C(), 532);
 }
 
 // Writes record i (0-based) of the phonebook at rec, which has room for
 // `room` bytes (stride or more for the last record, never past the buffer).
+// The name field is the rest of the record, in characters of type C.
+template <typename C>
 static void fill_record(const Scenario *sc, BYTE *rec, DWORD stride, DWORD room, DWORD i,
                         DWORD unterminated)
 {
@@ -68,40 +115,43 @@ static void fill_record(const Scenario *sc, BYTE *rec, DWORD stride, DWORD room,
     memcpy(rec, &stride, sizeof stride);
 
     char key[32];
-    char name[1024];
+    C name[1024];
     scenario_key(key, sizeof key, "Entry", i + 1);
-    scenario_string(sc, kRas, key, name, sizeof name);
-    size_t len = strlen(name);
+    scenario_text(sc, kRas, key, name, 1024);
+    size_t len = 0;
+    while (name[len])
+        len++;
 
     BYTE *field = rec + sizeof(DWORD);
     if (unterminated == i + 1) {
-        // Name bytes up to the end of its field with no zero; the last record
-        // runs on to the end of the caller's buffer.
+        // The name's bytes up to the end of its field with no zero; the last
+        // record runs on to the end of the caller's buffer.
         if (len == 0) {
             name[0] = 'X';
             len = 1;
         }
+        const BYTE *text = (const BYTE *)name;
         for (DWORD j = 0; j < room - sizeof(DWORD); j++)
-            field[j] = (BYTE)name[j % len];
+            field[j] = text[j % (len * sizeof(C))];
         return;
     }
-    size_t max = stride - sizeof(DWORD) - 1;
+    // Records need not be aligned: the caller chose the stride.
+    size_t max = (stride - sizeof(DWORD)) / sizeof(C) - 1;
     if (len > max)
         len = max;
-    memcpy(field, name, len);
-    field[len] = '\0';
+    name[len] = 0;
+    memcpy(field, name, (len + 1) * sizeof(C));
 }
 
-extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
-                                        LPRASENTRYNAMEA entries, LPDWORD lpcb,
-                                        LPDWORD lpcEntries)
+template <typename C>
+static DWORD enum_entries(const char *function, const C *reserved, const C *phonebook,
+                          BYTE *buf, LPDWORD lpcb, LPDWORD lpcEntries)
 {
     Call c;
-    call_begin(&c, "RasEnumEntriesA");
+    call_begin(&c, function);
     log_string(&c.ln, "reserved", reserved);
     log_string(&c.ln, "phonebook", phonebook);
 
-    BYTE *buf = (BYTE *)entries;
     DWORD cap = lpcb ? *lpcb : 0;
     // The record size is only read when the caller's buffer holds it.
     bool readable = buf && lpcb && cap >= sizeof(DWORD);
@@ -122,18 +172,20 @@ extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
     DWORD result;
     bool outputs = false;
     DWORD forced;
+    DWORD narrow = narrow_size(C(), stride);
     if (!lpcb || !lpcEntries) {
         result = kInvalidParameter;
-    } else if (buf && (!readable || stride < sizeof(DWORD) + 1 || !size_accepted(&c.sc, stride))) {
+    } else if (buf && (!readable || stride < sizeof(DWORD) + sizeof(C) ||
+                       !size_accepted(&c.sc, narrow))) {
         char key[32];
-        scenario_key(key, sizeof key, "SizeError.", stride);
+        scenario_key(key, sizeof key, "SizeError.", narrow);
         if (!scenario_number(&c.sc, kRas, key, &result))
             result = scenario_number_or(&c.sc, kRas, "SizeError", kInvalidSize);
     } else if (scenario_number(&c.sc, kRas, "EnumResult", &forced)) {
         result = forced;
     } else {
         if (!buf)
-            stride = first_accepted_size(&c.sc);
+            stride = first_accepted_size<C>(&c.sc);
         DWORD count = scenario_number_or(&c.sc, kRas, "Entries", 0);
         if ((LONG)count < 0)
             count = 0;
@@ -151,7 +203,7 @@ extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
             for (DWORD i = 0; i < count; i++) {
                 DWORD offset = i * stride;
                 DWORD room = (i + 1 == count) ? cap - offset : stride;
-                fill_record(&c.sc, buf + offset, stride, room, i, unterminated);
+                fill_record<C>(&c.sc, buf + offset, stride, room, i, unterminated);
             }
             DWORD size;
             if (count > 0 && scenario_number(&c.sc, kRas, "WriteSize", &size))
@@ -172,37 +224,67 @@ extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
     return result;
 }
 
-extern "C" DWORD WINAPI RasGetErrorStringA(UINT code, LPSTR buf, DWORD size)
+extern "C" DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook,
+                                        LPRASENTRYNAMEA entries, LPDWORD lpcb,
+                                        LPDWORD lpcEntries)
+{
+    return enum_entries("RasEnumEntriesA", reserved, phonebook, (BYTE *)entries, lpcb,
+                        lpcEntries);
+}
+
+extern "C" DWORD WINAPI RasEnumEntriesW(LPCWSTR reserved, LPCWSTR phonebook,
+                                        LPRASENTRYNAMEW entries, LPDWORD lpcb,
+                                        LPDWORD lpcEntries)
+{
+    return enum_entries("RasEnumEntriesW", reserved, phonebook, (BYTE *)entries, lpcb,
+                        lpcEntries);
+}
+
+// size counts characters of type C.
+template <typename C>
+static DWORD get_error_string(const char *function, UINT code, C *buf, DWORD size)
 {
     Call c;
-    call_begin(&c, "RasGetErrorStringA");
+    call_begin(&c, function);
     log_decimal(&c.ln, "code", code);
     log_decimal(&c.ln, "size", size);
 
     DWORD result;
     char key[32];
     scenario_key(key, sizeof key, "ErrorText.", code);
-    char text[4096];
+    C text[4096];
     if (scenario_number(&c.sc, kRas, "ErrorStringResult", &result)) {
         // Forced result: nothing written.
-    } else if (!scenario_string(&c.sc, kRas, key, text, sizeof text) || !buf || size == 0) {
+    } else if (!scenario_text(&c.sc, kRas, key, text, 4096) || !buf || size == 0) {
         result = kInvalidParameter;
-    } else if (scenario_number_or(&c.sc, kRas, "ErrorTextUnterminated", 0)) {
-        // As much of the text as the buffer holds, and no zero after it.
-        size_t len = strlen(text);
-        for (DWORD i = 0; i < size; i++)
-            buf[i] = len ? text[i % len] : 'X';
-        result = 0;
     } else {
-        size_t len = strlen(text);
-        if (len > size - 1)
-            len = size - 1;
-        memcpy(buf, text, len);
-        buf[len] = '\0';
+        size_t len = 0;
+        while (text[len])
+            len++;
+        if (scenario_number_or(&c.sc, kRas, "ErrorTextUnterminated", 0)) {
+            // As much of the text as the buffer holds, and no zero after it.
+            for (DWORD i = 0; i < size; i++)
+                buf[i] = len ? text[i % len] : 'X';
+        } else {
+            if (len > size - 1)
+                len = size - 1;
+            memcpy(buf, text, len * sizeof(C));
+            buf[len] = 0;
+        }
         result = 0;
     }
 
     return call_end_decimal(&c, result);
+}
+
+extern "C" DWORD WINAPI RasGetErrorStringA(UINT code, LPSTR buf, DWORD size)
+{
+    return get_error_string("RasGetErrorStringA", code, buf, size);
+}
+
+extern "C" DWORD WINAPI RasGetErrorStringW(UINT code, LPWSTR buf, DWORD size)
+{
+    return get_error_string("RasGetErrorStringW", code, buf, size);
 }
 
 // The rest only record that they were called.

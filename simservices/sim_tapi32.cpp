@@ -5,6 +5,10 @@
 //   [device<i>] Negotiate, Version, Caps, MediaModes, Name, NameSize,
 //               NameOffset, NameBytes; TotalSize, UsedSize, NeededSize
 //               replace what the block's header says after the fill
+// lineGetDevCaps and lineGetDevCapsW take the same keys. The wide call
+// writes the name in UTF-16 with STRINGFORMAT_UNICODE; NameSize, NameOffset
+// and NameBytes count bytes in both (NameBytes repeats the name's bytes, so
+// NameSize can end a wide name inside a surrogate pair).
 // A device number at or past Devices gets LINEERR_BADDEVICEID.
 #include <windows.h>
 #include <tapi.h>
@@ -105,8 +109,14 @@ extern "C" LONG WINAPI lineNegotiateAPIVersion(HLINEAPP, DWORD device, DWORD low
     return (LONG)result;
 }
 
-// Fills a LINEDEVCAPS block of at least kFixedSize bytes; the line name
-// lands only where it lies inside dwTotalSize, whatever the scenario claims.
+// The string format of the block that each width's call fills.
+static DWORD string_format(char) { return STRINGFORMAT_ASCII; }
+static DWORD string_format(WCHAR) { return STRINGFORMAT_UNICODE; }
+
+// Fills a LINEDEVCAPS block of at least kFixedSize bytes, its name in
+// characters of type C; the name lands only where it lies inside
+// dwTotalSize, whatever the scenario claims. Sizes and offsets are bytes.
+template <typename C>
 static void fill_caps(const Scenario *sc, const char *section, DWORD device,
                       LPLINEDEVCAPS caps)
 {
@@ -114,16 +124,18 @@ static void fill_caps(const Scenario *sc, const char *section, DWORD device,
     BYTE *block = (BYTE *)caps;
     memset(block + sizeof(DWORD), 0, kFixedSize - sizeof(DWORD));
 
-    char name[1024];
-    bool named = scenario_string(sc, section, "Name", name, sizeof name);
-    size_t len = strlen(name);
+    C name[1024];
+    bool named = scenario_text(sc, section, "Name", name, 1024);
+    size_t len = 0;
+    while (name[len])
+        len++;
     DWORD bytes = 0;
     DWORD forced;
     bool raw = scenario_number(sc, section, "NameBytes", &forced);
     if (raw)
         bytes = forced;
     else if (named)
-        bytes = (DWORD)len + 1;
+        bytes = (DWORD)((len + 1) * sizeof(C));
 
     DWORD offset = named || raw ? kFixedSize : 0;
     scenario_number(sc, section, "NameOffset", &offset);
@@ -134,12 +146,14 @@ static void fill_caps(const Scenario *sc, const char *section, DWORD device,
         name[0] = 'X';
         len = 1;
     }
+    const BYTE *text = (const BYTE *)name;
+    size_t textBytes = len * sizeof(C);
     for (DWORD i = 0; i < bytes; i++) {
         unsigned long long at = (unsigned long long)offset + i;
         if (at >= total)
             break;
         // Without NameBytes the copy is the name and its zero.
-        block[at] = raw ? (BYTE)name[i % len] : (BYTE)name[i];
+        block[at] = raw ? text[i % textBytes] : text[i];
     }
 
     unsigned long long end = (unsigned long long)offset + bytes;
@@ -150,7 +164,7 @@ static void fill_caps(const Scenario *sc, const char *section, DWORD device,
     caps->dwPermanentLineID = device;
     caps->dwLineNameSize = size;
     caps->dwLineNameOffset = offset;
-    caps->dwStringFormat = STRINGFORMAT_ASCII;
+    caps->dwStringFormat = string_format(C());
     caps->dwNumAddresses = 1;
     caps->dwMediaModes = scenario_number_or(sc, section, "MediaModes", LINEMEDIAMODE_DATAMODEM);
     // A service may misreport its block's sizes.
@@ -159,11 +173,12 @@ static void fill_caps(const Scenario *sc, const char *section, DWORD device,
     scenario_number(sc, section, "NeededSize", &caps->dwNeededSize);
 }
 
-extern "C" LONG WINAPI lineGetDevCaps(HLINEAPP, DWORD device, DWORD version, DWORD ext,
-                                      LPLINEDEVCAPS caps)
+template <typename C>
+static LONG get_dev_caps(const char *function, DWORD device, DWORD version, DWORD ext,
+                         LPLINEDEVCAPS caps)
 {
     Call c;
-    call_begin(&c, "lineGetDevCaps");
+    call_begin(&c, function);
     log_decimal(&c.ln, "device", device);
     log_code(&c.ln, "version", version);
     log_code(&c.ln, "ext", ext);
@@ -185,11 +200,23 @@ extern "C" LONG WINAPI lineGetDevCaps(HLINEAPP, DWORD device, DWORD version, DWO
             else if (caps->dwTotalSize < kFixedSize)
                 result = LINEERR_STRUCTURETOOSMALL;
             else
-                fill_caps(&c.sc, section, device, caps);
+                fill_caps<C>(&c.sc, section, device, caps);
         }
     }
 
     return (LONG)call_end_code(&c, result);
+}
+
+extern "C" LONG WINAPI lineGetDevCaps(HLINEAPP, DWORD device, DWORD version, DWORD ext,
+                                      LPLINEDEVCAPS caps)
+{
+    return get_dev_caps<char>("lineGetDevCaps", device, version, ext, caps);
+}
+
+extern "C" LONG WINAPI lineGetDevCapsW(HLINEAPP, DWORD device, DWORD version, DWORD ext,
+                                       LPLINEDEVCAPS caps)
+{
+    return get_dev_caps<WCHAR>("lineGetDevCapsW", device, version, ext, caps);
 }
 
 extern "C" LONG WINAPI lineShutdown(HLINEAPP app)
