@@ -98,7 +98,7 @@ TEST_F(PhonebookList, ResultsAndTexts)
              "\r\nErrorText.603=Too small.\r\n"),
          603, Untouched, "RAS ERROR : Too small."},
         {"enumeration entry point missing", "ras-noenum", Ras(Phonebook({"Home"})), -1,
-         Untouched, "RAS ERROR :  Unknown error code - -1", {NarrowList}},
+         Untouched, "RAS ERROR :  Unknown error code - -1"},
         {"no library", "none", Ras(Phonebook({"Home"})), -1, Untouched, Untouched},
         // Whatever the ANSI code page holds.
         {"names in other scripts", "full",

@@ -133,44 +133,71 @@ TEST(ServiceLimits, CapabilityHeadersThatMisstateTheirSize)
     }
 }
 
-// A report or name cut at a limit keeps whole characters of the ANSI code
-// page: under code page 932 (run so by the dialkit_cp932 test) 82 A0 is one
-// character, elsewhere two.
+// A report, a name or the picker's choice cut at a limit keeps whole
+// characters of the ANSI code page: under code page 932 (run so by the
+// dialkit_cp932 test) 82 A0 is one character, elsewhere two; under UTF-8 (the
+// dialkit_utf8 test's host asks for it in its manifest) E2 82 AC is one, and
+// a lead byte counts only with all its continuation bytes.
 TEST(ServiceLimits, CutsKeepDoubleByteCharactersWhole)
 {
-    std::string pairs;
-    for (int i = 0; i < 600; i++)
+    std::string pairs, euros = "x", smileys;
+    for (int i = 0; i < 600; i++) {
         pairs += "\x82\xa0";
+        euros += "\xE2\x82\xAC";
+        smileys += "\xF0\x9F\x98\x80";
+    }
     const std::string prefix = "RAS ERROR : ";
-    const bool doubleByte = GetACP() == 932;
+    const UINT codePage = GetACP();
+    // The service says it filled 5 bytes of the name.
+    auto fiveBytesOf = [](const std::string &name) {
+        return "[tapi]\r\nDevices=1\r\n[device0]\r\nName=" + name + "\r\nUsedSize=" +
+               std::to_string(sizeof(LINEDEVCAPS) + 5) + "\r\n";
+    };
+    enum Call { Phonebook, Quiet, Picker };
     static const struct {
         const char *what;
         std::string scenario;
-        bool phonebook;
-        std::string cut932, cutElsewhere;   // the report, or the quiet list
+        Call call;
+        std::string cut932, cutUtf8, cutElsewhere;   // the report, the list or the choice
     } cases[] = {
         // The report's 1023rd byte would be a lead byte.
-        {"report", "[ras]\r\nEnumResult=5\r\nErrorText.5=" + pairs + "\r\n", true,
-         prefix + pairs.substr(0, 1010), prefix + pairs.substr(0, 1011)},
+        {"report", "[ras]\r\nEnumResult=5\r\nErrorText.5=" + pairs + "\r\n", Phonebook,
+         prefix + pairs.substr(0, 1010), prefix + pairs.substr(0, 1011), prefix + pairs.substr(0, 1011)},
         {"unterminated report", "[ras]\r\nEnumResult=5\r\nErrorTextUnterminated=1\r\nErrorText.5=" + pairs + "\r\n",
-         true, prefix + pairs.substr(0, 1010), prefix + pairs.substr(0, 1011)},
+         Phonebook, prefix + pairs.substr(0, 1010), prefix + pairs.substr(0, 1011),
+         prefix + pairs.substr(0, 1011)},
         // There it would be a trail byte: nothing more to leave out.
         {"report, cut after a whole character", "[ras]\r\nEnumResult=5\r\nErrorText.5=x" + pairs + "\r\n",
-         true, prefix + ("x" + pairs).substr(0, 1011), prefix + ("x" + pairs).substr(0, 1011)},
-        // The service says it filled 5 bytes of the name.
-        {"device name", "[tapi]\r\nDevices=1\r\n[device0]\r\nName=" + pairs.substr(0, 8) + "\r\nUsedSize=" +
-             std::to_string(sizeof(LINEDEVCAPS) + 5) + "\r\n",
-         false, pairs.substr(0, 4) + "\n", pairs.substr(0, 5) + "\n"},
+         Phonebook, prefix + ("x" + pairs).substr(0, 1011), prefix + ("x" + pairs).substr(0, 1011),
+         prefix + ("x" + pairs).substr(0, 1011)},
+        // Under UTF-8 the 1011 bytes end two bytes into a character.
+        {"report of three-byte characters", "[ras]\r\nEnumResult=5\r\nErrorText.5=" + euros + "\r\n",
+         Phonebook, prefix + euros.substr(0, 1011), prefix + euros.substr(0, 1009),
+         prefix + euros.substr(0, 1011)},
+        {"device name", fiveBytesOf(pairs.substr(0, 8)), Quiet, pairs.substr(0, 4) + "\n",
+         pairs.substr(0, 5) + "\n", pairs.substr(0, 5) + "\n"},
+        {"device name of four-byte characters", fiveBytesOf(smileys.substr(0, 8)), Quiet,
+         smileys.substr(0, 4) + "\n", smileys.substr(0, 4) + "\n", smileys.substr(0, 5) + "\n"},
+        // Text that each of these code pages holds, so that it passes the
+        // list box unchanged. In code page 932, E2 82 is one character and AC
+        // another.
+        {"the picker's choice", fiveBytesOf(euros.substr(1, 6)), Picker, euros.substr(1, 5),
+         euros.substr(1, 3), euros.substr(1, 5)},
     };
     for (const auto &c : cases) {
         UseServices("full", c.scenario);
         CallerBuffer list, report;
-        if (c.phonebook) {
+        const std::string &expected = codePage == 932 ? c.cut932 : codePage == CP_UTF8 ? c.cutUtf8 : c.cutElsewhere;
+        if (c.call == Phonebook) {
             EXPECT_EQ(TheDialkit().ListRASConnections(list.bytes, report.bytes), 5) << c.what;
-            EXPECT_EQ(report.Text(), doubleByte ? c.cut932 : c.cutElsewhere) << c.what;
-        } else {
+            EXPECT_EQ(report.Text(), expected) << c.what;
+        } else if (c.call == Quiet) {
             EXPECT_EQ(TheDialkit().ListTAPIModemsQuiet(list.bytes, report.bytes), 1) << c.what;
-            EXPECT_EQ(list.Text(), doubleByte ? c.cut932 : c.cutElsewhere) << c.what;
+            EXPECT_EQ(list.Text(), expected) << c.what;
+        } else {
+            PickerDriver driver(PickerAction::Ok);
+            EXPECT_EQ(TheDialkit().ListTAPIModems(list.bytes, report.bytes), 1) << c.what;
+            EXPECT_EQ(list.Text(), expected) << c.what;
         }
     }
 }
