@@ -19,6 +19,7 @@
 #include "dialkit_host.h"
 #include "hostile_scenario.h"
 #include "picker_driver.h"
+#include "test_files.h"
 
 namespace {
 
@@ -88,6 +89,13 @@ bool Allowed(const std::vector<LONG> &codes, int result)
     return std::find(codes.begin(), codes.end(), result) != codes.end();
 }
 
+// A text's length in the characters of its buffer: bytes, or UTF-16 code
+// units for a wide buffer (whose text comes back in UTF-8).
+size_t Characters(const std::string &text, bool wide)
+{
+    return wide ? Wide(text).size() : text.size();
+}
+
 // A list of entries each ending in "\n", within 1022 characters; the entries
 // come back without their "\n".
 bool ParseList(const char *where, const CallerBuffer &buffer, std::vector<std::string> *entries)
@@ -97,7 +105,7 @@ bool ParseList(const char *where, const CallerBuffer &buffer, std::vector<std::s
         Broken(where, "list unterminated");
         return false;
     }
-    if (text.size() > BufferSize - 2)
+    if (Characters(text, buffer.wide) > BufferSize - 2)
         Broken(where, "list longer than 1022", std::to_string(text.size()));
     if (!text.empty() && text.back() != '\n') {
         Broken(where, "list entry without \\n", text.substr(text.size() > 40 ? text.size() - 40 : 0));
@@ -141,7 +149,7 @@ void CheckEntries(const char *where, const std::vector<std::string> &entries, bo
 void CheckPhonebook(const HostileScenario &s, int result, const CallerBuffer &list,
                     const CallerBuffer &report)
 {
-    const char *where = "ListRASConnections";
+    const char *where = CurrentCall;
     const RasFacts &f = s.ras;
     if (!list.GuardIntact() || !report.GuardIntact())
         Broken(where, "wrote past byte 1023");
@@ -161,15 +169,21 @@ void CheckPhonebook(const HostileScenario &s, int result, const CallerBuffer &li
     std::string text;
     if (!report.Text(&text) || !text.empty())
         Broken(where, "report not emptied");
+    // The wide call's records are those of the same release, in UTF-16.
+    DWORD layout = f.layout, stride = f.stride;
+    if (list.wide) {
+        layout = f.layout == 532 ? 1048 : f.layout == 264 ? 520 : f.layout == 28 ? 48 : f.layout;
+        stride = f.resized ? f.stride : layout;
+    }
     std::vector<std::string> entries;
     if (!ParseList(where, list, &entries))
         return;
-    CheckEntries(where, entries, f.plainNames);
+    CheckEntries(where, entries, stride == layout);
     LONG listed = static_cast<LONG>(entries.size());
     if (listed > std::max<LONG>(f.reported, 0))
         Broken(where, "more entries than reported", std::to_string(listed));
     // Records are walked only inside the bytes the service was given.
-    DWORD fit = f.stride > sizeof(DWORD) ? f.layout * f.records / f.stride : 0;
+    DWORD fit = stride > sizeof(DWORD) ? layout * f.records / stride : 0;
     if (static_cast<DWORD>(listed) > fit)
         Broken(where, "phantom entries",
                std::to_string(listed) + " listed, " + std::to_string(fit) + " fit");
@@ -197,7 +211,7 @@ void CheckGathered(const char *where, const TapiFacts &f, const CallerBuffer &li
 void CheckModems(const HostileScenario &s, int result, const CallerBuffer &list,
                  const CallerBuffer &report, const PickerSeen &seen)
 {
-    const char *where = "ListTAPIModems";
+    const char *where = CurrentCall;
     const TapiFacts &f = s.tapi;
     if (!list.GuardIntact() || !report.GuardIntact())
         Broken(where, "wrote past byte 1023");
@@ -216,7 +230,7 @@ void CheckModems(const HostileScenario &s, int result, const CallerBuffer &list,
             Broken(where, "report not emptied");
         size_t total = 0;
         for (const std::string &item : seen.items)
-            total += item.size() + 1;
+            total += Characters(item, list.wide) + 1;
         if (total > BufferSize - 2)
             Broken(where, "picker items longer than 1022", std::to_string(total));
         // A name read from the header may hold a "\n" and count twice.
@@ -247,7 +261,7 @@ void CheckModems(const HostileScenario &s, int result, const CallerBuffer &list,
 void CheckQuietModems(const HostileScenario &s, int result, const CallerBuffer &list,
                       const CallerBuffer &report, const PickerSeen &seen)
 {
-    const char *where = "ListTAPIModemsQuiet";
+    const char *where = CurrentCall;
     const TapiFacts &f = s.tapi;
     if (!list.GuardIntact() || !report.GuardIntact())
         Broken(where, "wrote past byte 1023");
@@ -291,17 +305,30 @@ void AfterCall(const char *where, const char *file)
         Broken(where, "heap damaged");
 }
 
+const ListExport Phonebook = {"ListRASConnections", &Dialkit::ListRASConnections, nullptr};
+const ListExport PhonebookW = {"ListRASConnectionsW", nullptr, &Dialkit::ListRASConnectionsW};
+const ListExport Modems[2][2] = {
+    {{"ListTAPIModems", &Dialkit::ListTAPIModems, nullptr},
+     {"ListTAPIModemsQuiet", &Dialkit::ListTAPIModemsQuiet, nullptr}},
+    {{"ListTAPIModemsW", nullptr, &Dialkit::ListTAPIModemsW},
+     {"ListTAPIModemsQuietW", nullptr, &Dialkit::ListTAPIModemsQuietW}},
+};
+
 void RunScenario(const HostileScenario &s)
 {
     const Dialkit &kit = TheDialkit();
     Current = &s;
+    // The wide lists every other pair of seeds, so that each modem list
+    // meets every width.
+    bool wide = s.seed / 2 % 2 == 1;
 
-    CurrentCall = "ListRASConnections";
+    const ListExport &phonebook = wide ? PhonebookW : Phonebook;
+    CurrentCall = phonebook.name;
     Serve(s.ras.variant, s.text, false);
     if (s.ras.hostBinds)
         kit.LoadRASLib();
-    CallerBuffer rasList, rasReport;
-    int result = kit.ListRASConnections(rasList.bytes, rasReport.bytes);
+    CallerBuffer rasList(wide), rasReport(wide);
+    int result = phonebook(rasList, rasReport);
     AfterCall(CurrentCall, "rasapi32.dll");
     CheckPhonebook(s, result, rasList, rasReport);
     kit.UnLoadRASLib();
@@ -309,17 +336,17 @@ void RunScenario(const HostileScenario &s)
     // One modem list per scenario, in turn: both walk alike, and a second
     // call would cost half the campaign's time again.
     bool quiet = s.seed % 2 == 0;
-    CurrentCall = quiet ? "ListTAPIModemsQuiet" : "ListTAPIModems";
+    const ListExport &modems = Modems[wide][quiet];
+    CurrentCall = modems.name;
     Serve(s.tapi.variant, s.text, true);
     if (s.tapi.hostBinds)
         kit.LoadTAPILib();
-    CallerBuffer tapiList, tapiReport;
+    CallerBuffer tapiList(wide), tapiReport(wide);
     PickerSeen seen;
     {
         // The quiet list refuses a picker it should not make, not left waiting.
         PickerDriver driver(quiet ? PickerAction::RefuseToCreate : s.tapi.action, s.tapi.item);
-        ListFunction list = quiet ? kit.ListTAPIModemsQuiet : kit.ListTAPIModems;
-        result = list(tapiList.bytes, tapiReport.bytes);
+        result = modems(tapiList, tapiReport);
         seen = driver.Seen();
     }
     AfterCall(CurrentCall, "Tapi32.dll");

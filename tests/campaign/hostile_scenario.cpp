@@ -203,9 +203,9 @@ std::string MakeRas(Draw &d, RasFacts &f)
     }
     if (f.variant == "ras-noenum" || f.variant == "none")
         AddCode(f.codes, 0xFFFFFFFF);
-    f.stride = f.layout && !forced && count > 0 && resized ? writeSize : f.layout;
+    f.resized = f.layout && !forced && count > 0 && resized;
+    f.stride = f.resized ? writeSize : f.layout;
     f.reported = forced ? 0 : static_cast<LONG>(reported);
-    f.plainNames = f.stride == f.layout;
 
     for (LONG code : f.codes) {
         if (d.Chance(75))

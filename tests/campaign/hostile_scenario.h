@@ -17,9 +17,9 @@ struct RasFacts {
     std::vector<LONG> codes;        // error results the service can produce
     DWORD layout = 0;               // record size the service accepts first (0: none)
     DWORD stride = 0;               // record size Dialkit then reads (first dwSize)
+    bool resized = false;           // the service rewrote the first dwSize to `stride`
     LONG reported = 0;              // entry count the service reports
     DWORD records = 50;             // records of `layout` the last call had room for
-    bool plainNames = true;         // every listed byte comes from a scenario name
 };
 
 struct TapiFacts {
