@@ -207,8 +207,9 @@ TEST_F(Profmerge, AppliesTheMergeRuleEntryByEntry)
         if (row.emptyTargetFile) {
             ASSERT_TRUE(WriteBytes(Target(), ""));
         }
-        HANDLE other = row.targetHeld ? CreateFileW(Wide(Target()).c_str(), GENERIC_WRITE,
-                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr)
+        const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        HANDLE other = row.targetHeld ? CreateFileW(Wide(Target()).c_str(), GENERIC_WRITE, shareAll, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr)
                                       : INVALID_HANDLE_VALUE;
         Outcome outcome = Merge(row.source, row.target);
         if (other != INVALID_HANDLE_VALUE)
