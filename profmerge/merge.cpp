@@ -34,6 +34,12 @@ DWORD CheckSourceReadable(const wchar_t *source, bool *unicode)
     DWORD error = 0;
     if (handle == INVALID_HANDLE_VALUE) {
         error = GetLastError();
+        // Where long paths are not enabled and the folder has no short
+        // name, neither this look nor the service reaches a long path: a
+        // source that is there all the same must not pass for a missing
+        // one, which would merge nothing and report success.
+        if ((error == ERROR_PATH_NOT_FOUND || error == ERROR_FILENAME_EXCED_RANGE) && wcslen(file) >= MAX_PATH)
+            error = ExistsBeyondMaxPath(file) ? ERROR_FILENAME_EXCED_RANGE : ERROR_FILE_NOT_FOUND;
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             error = 0;
     } else {
@@ -55,8 +61,15 @@ void MarkTargetUnicode(const wchar_t *target)
     wchar_t *file = ProfileFilePath(target);
     if (!file)
         return;
-    HANDLE handle = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Held without write sharing from the size check to the mark, so the
+    // mark cannot land on the first bytes of another writer: one that has
+    // the file open already makes this open fail, and the file is its.
+    HANDLE handle = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A target that appears meanwhile is another writer's: CREATE_NEW fails.
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
+        handle = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         LARGE_INTEGER size = {};
         DWORD written = 0;

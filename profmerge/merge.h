@@ -8,9 +8,10 @@
 // differing value it overwrites. Does nothing when either path is null.
 // Returns 0, or the error code of the first write the service refused; the
 // merge goes on past a refused write. A source that exists but cannot be
-// read returns its error before anything is written; a missing one is
-// nothing to merge. A new or empty target of a UTF-16 LE source is made a
-// Unicode profile too.
+// read returns its error before anything is written, as does one of
+// MAX_PATH characters or more that only its \\?\ form reaches (206); a
+// missing one is nothing to merge. A new or empty target of a UTF-16 LE
+// source is made a Unicode profile too.
 DWORD MergeProfiles(const wchar_t *source, const wchar_t *target);
 
 enum class ProfileRead { SectionNames, Section };

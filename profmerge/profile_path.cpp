@@ -44,35 +44,53 @@ wchar_t *FullPath(const wchar_t *path)
     return full;
 }
 
+// Paths the caller gave in a device or literal form are theirs to keep.
+bool IsLiteral(const wchar_t *full)
+{
+    return wcsncmp(full, L"\\\\?\\", 4) == 0 || wcsncmp(full, L"\\\\.\\", 4) == 0;
+}
+
+// The first `length` characters of the full path `full` in the \\?\ form,
+// which no MAX_PATH limit binds: \\?\C:\folder or \\?\UNC\server\share\folder.
+// `*prefixLength` tells how much was put in front.
+wchar_t *LiteralForm(const wchar_t *full, size_t length, size_t *prefixLength)
+{
+    bool unc = wcsncmp(full, L"\\\\", 2) == 0;
+    const wchar_t *prefix = unc ? L"\\\\?\\UNC\\" : L"\\\\?\\";
+    size_t skip = unc ? 2 : 0;
+    *prefixLength = wcslen(prefix);
+    if (length < skip)
+        return nullptr;
+    wchar_t *literal = (wchar_t *)calloc(*prefixLength + length - skip + 1, sizeof(wchar_t));
+    if (literal) {
+        memcpy(literal, prefix, *prefixLength * sizeof(wchar_t));
+        memcpy(literal + *prefixLength, full + skip, (length - skip) * sizeof(wchar_t));
+    }
+    return literal;
+}
+
 // The short form of the full path `full`'s folder followed by its file name,
 // when that fits under MAX_PATH; else nullptr. GetShortPathNameW itself is
 // bound by MAX_PATH unless the path carries the \\?\ prefix, so the folder
 // is asked for with it and the prefix dropped again.
 wchar_t *ShortFolderPath(const wchar_t *full)
 {
-    // Paths the caller gave in a device or literal form are theirs to keep.
-    if (wcsncmp(full, L"\\\\?\\", 4) == 0 || wcsncmp(full, L"\\\\.\\", 4) == 0)
+    if (IsLiteral(full))
         return nullptr;
     const wchar_t *slash = wcsrchr(full, L'\\');
     if (!slash || slash == full)
         return nullptr;
     bool unc = wcsncmp(full, L"\\\\", 2) == 0;
-    const wchar_t *prefix = unc ? L"\\\\?\\UNC\\" : L"\\\\?\\";
-    size_t prefixLength = wcslen(prefix);
-    const wchar_t *folderStart = unc ? full + 2 : full;
-    // \\?\C:\folder or \\?\UNC\server\share\folder
-    size_t folderLength = (size_t)(slash - folderStart);
-    wchar_t *asked = (wchar_t *)calloc(prefixLength + folderLength + 1, sizeof(wchar_t));
+    size_t prefixLength = 0;
+    wchar_t *asked = LiteralForm(full, (size_t)(slash - full), &prefixLength);
     if (!asked)
         return nullptr;
-    memcpy(asked, prefix, prefixLength * sizeof(wchar_t));
-    memcpy(asked + prefixLength, folderStart, folderLength * sizeof(wchar_t));
 
     wchar_t *result = nullptr;
     DWORD needed = GetShortPathNameW(asked, nullptr, 0);
     wchar_t *shortFolder = needed ? (wchar_t *)calloc((size_t)needed + 1, sizeof(wchar_t)) : nullptr;
     DWORD got = shortFolder ? GetShortPathNameW(asked, shortFolder, needed) : 0;
-    if (got && got < needed && wcsncmp(shortFolder, prefix, prefixLength) == 0) {
+    if (got && got < needed && wcsncmp(shortFolder, asked, prefixLength) == 0) {
         // Back to C:\SHORT~1 or \\server\share\SHORT~1, then the file name.
         size_t leadLength = unc ? 2 : 0;
         size_t restLength = got - prefixLength;
@@ -127,4 +145,15 @@ wchar_t *ProfileFilePath(const wchar_t *path)
     if (folder[length - 1] != L'\\')
         folder[length++] = L'\\';
     return Join(folder, length, path);
+}
+
+bool ExistsBeyondMaxPath(const wchar_t *full)
+{
+    if (wcslen(full) < MAX_PATH || IsLiteral(full))
+        return false;
+    size_t prefixLength = 0;
+    wchar_t *literal = LiteralForm(full, wcslen(full), &prefixLength);
+    bool exists = literal && GetFileAttributesW(literal) != INVALID_FILE_ATTRIBUTES;
+    free(literal);
+    return exists;
 }

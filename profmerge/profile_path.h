@@ -12,3 +12,8 @@ wchar_t *ProfilePath(const wchar_t *path);
 // the Windows folder, any other path is made full. For the program's own
 // look at the files; same ownership as ProfilePath.
 wchar_t *ProfileFilePath(const wchar_t *path);
+
+// Whether something named `full` (a full path of MAX_PATH characters or
+// more, as ProfileFilePath gives it) exists when asked for in its literal
+// (\\?\) form, which reaches it also where long paths are not enabled.
+bool ExistsBeyondMaxPath(const wchar_t *full);

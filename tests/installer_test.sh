@@ -115,9 +115,10 @@ case $builder in
     profile_property="$(windows_path "$work/Dialup Example/dialup.ini")"
     [ "$case" = refused ] && profile_property=$missing
     timeout 120 $WINE "$bin/debugrun.exe" msiexec /i "$(windows_path "$installer")" /qn \
-      "INSTALLDIR=$(windows_path "$work/Kit Files")" "PROFILE=$profile_property" >"$work/installer.txt" 2>&1 || status=$?
+      "INSTALLDIR=$(windows_path "$work/Kit Files")" "PROFILE=$profile_property" \
+      /l*v "$(windows_path "$work/msi.log")" >"$work/installer.txt" 2>&1 || status=$?
     status=$(tr -d '\r' <"$work/installer.txt" | sed -n 's/^exit code: //p')
-    log= ;;
+    log="$work/msi.log" ;;
 esac
 if $interactive; then
   # With the installer gone there is nothing left to answer: a pickeranswer
@@ -196,6 +197,12 @@ if $refused; then
   expect "missing folder" "$(ls -d "$work/Missing" 2>/dev/null || true)" ""
   expect "Modem/Port" "$(value Modem Port)" COM1
   expect "Modem/Speed" "$(value Modem Speed)" "(absent)"
+  if [ "$builder" = msi ]; then
+    # The first action that did not end in success (1): Windows logs 3 for
+    # a failure, Wine 0.
+    expect "failed action in the log" "$(logtext | sed -n 's/^Action ended .*: \([^ ]*\)\. Return value \([0-9]*\)\.$/\1 \2/p' |
+      awk '$2 != 1 { print $1; exit }')" MergeProfile
+  fi
   if [ "$builder" = inno ]; then
     expect "refused merge in the log" "$(logtext | grep -c 'dialup.ini (exit code 3)$' || true)" 1
     expect "error in the log" "$(logtext | grep -c -F 'could not be updated: error 3, ' || true)" 1
@@ -214,6 +221,20 @@ else
     expect "merge in the log" "$(logtext | grep -c 'dialup.ini (exit code 0)$' || true)" 1
 fi
 if [ "$builder" = msi ]; then
+  # An elevated per-machine installation hands a command-line property to
+  # its deferred actions only when the property is secure.
+  msiinfo export "$installer" Property | tr -d '\r' >"$work/property.idt"
+  msiinfo export "$installer" CustomAction | tr -d '\r' >"$work/customaction.idt"
+  secure=";$(awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }' "$work/property.idt");"
+  used=$(awk -F '\t' 'NR > 3 && int($2 / 1024) % 2 { print $4 }' "$work/customaction.idt" |
+    grep -o '\[[A-Z_][A-Z0-9_.]*\]' | tr -d '[]' | sort -u | tr '\n' ' ')
+  expect "properties of the deferred actions" "$used" "PROFILE "
+  for property in $used; do
+    case $secure in
+      *";$property;"*) ;;
+      *) expect "SecureCustomProperties (between semicolons)" "$secure" "...;$property;..." ;;
+    esac
+  done
   # The rollback of a failed installation removes what it installed; a
   # good one is removed again, which leaves the merged profile alone.
   kit="$work/Kit Files"

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "dialkit_host.h"
+#include "merge.h"
 #include "options.h"
 #include "profile_path.h"
 #include "test_files.h"
@@ -105,6 +107,21 @@ std::string Slashed(std::string path)
     return path;
 }
 
+decltype(&CreateFileW) RealCreateFileW;
+
+// CreateFileW where long paths are not enabled: a path of MAX_PATH or more
+// is reached only in its \\?\ form.
+HANDLE WINAPI CreateFileWithoutLongPaths(const wchar_t *name, DWORD access, DWORD share,
+                                         SECURITY_ATTRIBUTES *security, DWORD disposition, DWORD flags,
+                                         HANDLE templateFile)
+{
+    if (wcslen(name) >= MAX_PATH && wcsncmp(name, L"\\\\?\\", 4) != 0) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    return RealCreateFileW(name, access, share, security, disposition, flags, templateFile);
+}
+
 // What the profile service is handed for a path, and the file it opens.
 TEST(ProfilePath, LongPathsGetTheShortFormOfTheirFolder)
 {
@@ -125,24 +142,36 @@ TEST(ProfilePath, LongPathsGetTheShortFormOfTheirFolder)
         std::string path;
         Handed handed;
         std::string file;  // the file the service opens
+        // A merge from `file`, as it is handed on where the folder has no
+        // short name, on a system without long paths: an existing source
+        // that only its \\?\ form reaches is not a missing one.
+        DWORD withoutLongPaths;
     } rows[] = {
-        {"setup.ini", AsGiven, Utf8(windows) + "\\setup.ini"},
-        {".\\a.ini", AsGiven, folder + "a.ini"},
-        {Slashed(folder) + "a.ini", AsGiven, folder + "a.ini"},
-        {deep + "t.ini", ShortForm, deep + "t.ini"},
-        {Slashed(deep) + "t.ini", ShortForm, deep + "t.ini"},
-        {withinRelative + "t.ini", ShortForm, within + "t.ini"},
-        {".\\" + Slashed(withinRelative) + "t.ini", ShortForm, within + "t.ini"},
+        {"setup.ini", AsGiven, Utf8(windows) + "\\setup.ini", 0},
+        {".\\a.ini", AsGiven, folder + "a.ini", 0},
+        {Slashed(folder) + "a.ini", AsGiven, folder + "a.ini", 0},
+        {deep + "t.ini", ShortForm, deep + "t.ini", ERROR_FILENAME_EXCED_RANGE},
+        {Slashed(deep) + "t.ini", ShortForm, deep + "t.ini", ERROR_FILENAME_EXCED_RANGE},
+        {withinRelative + "t.ini", ShortForm, within + "t.ini", ERROR_FILENAME_EXCED_RANGE},
+        {".\\" + Slashed(withinRelative) + "t.ini", ShortForm, within + "t.ini", ERROR_FILENAME_EXCED_RANGE},
         // No folder to shorten: the full path, for systems that take long paths.
-        {deep + "missing\\t.ini", Full, deep + "missing\\t.ini"},
-        {"\\\\?\\" + deep + "t.ini", AsGiven, "\\\\?\\" + deep + "t.ini"},
+        {deep + "missing\\t.ini", Full, deep + "missing\\t.ini", 0},
+        {"\\\\?\\" + deep + "t.ini", AsGiven, "\\\\?\\" + deep + "t.ini", 0},
+        // Past MAX_PATH, a literal path comes back as GetFullPathNameW makes it.
+        {"\\\\?\\" + deep + "x\\..\\t.ini", Full, "\\\\?\\" + deep + "t.ini", 0},
     };
+    RealCreateFileW = CreateFileW;
     for (const auto &row : rows) {
         SCOPED_TRACE(row.path);
         wchar_t *handed = ProfilePath(Wide(row.path).c_str());
         wchar_t *file = ProfileFilePath(Wide(row.path).c_str());
         ASSERT_TRUE(handed && file);
         EXPECT_EQ(Utf8(file), row.file);
+        ASSERT_TRUE(PatchImport(GetModuleHandleW(nullptr), AsFarProc(RealCreateFileW),
+                                AsFarProc(CreateFileWithoutLongPaths)));
+        DWORD probed = MergeProfiles(file, Wide(folder + "merged.ini").c_str());
+        PatchImport(GetModuleHandleW(nullptr), AsFarProc(CreateFileWithoutLongPaths), AsFarProc(RealCreateFileW));
+        EXPECT_EQ(probed, row.withoutLongPaths);
         std::string got = Utf8(handed), bytes;
         if (row.handed == AsGiven) {
             EXPECT_EQ(got, row.path);

@@ -2,7 +2,7 @@
 # Installs what building and testing the kit needs on Debian 12, if missing.
 set -e
 packages="cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
-  wine64 googletest xvfb xauth x11-apps imagemagick zip gcc nsis wixl"
+  wine64 googletest xvfb xauth x11-apps imagemagick zip gcc nsis wixl msitools"
 # The Inno Setup compiler comes from the npm registry (package.json): npm
 # only where there is none (a nodesource Node.js brings its own).
 command -v npm >/dev/null 2>&1 || packages="$packages npm"
