@@ -142,6 +142,7 @@ TEST(ServiceLimits, CutsKeepDoubleByteCharactersWhole)
     for (int i = 0; i < 600; i++)
         pairs += "\x82\xa0";
     const std::string prefix = "RAS ERROR : ";
+    ASSERT_TRUE(ExpectedCodePageHolds());
     const bool doubleByte = GetACP() == 932;
     static const struct {
         const char *what;
