@@ -414,11 +414,13 @@ FARPROC WINAPI CountingGetProcAddress(HMODULE module, LPCSTR name)
     if (!real || !(reinterpret_cast<ULONG_PTR>(name) >> 16))
         return real;
     if (strcmp(name, "lineGetDevCaps") == 0) {
-        RealGetDevCaps = reinterpret_cast<decltype(RealGetDevCaps)>(reinterpret_cast<void (*)()>(real));
+        RealGetDevCaps =
+            reinterpret_cast<decltype(RealGetDevCaps)>(reinterpret_cast<void (*)()>(real));
         return AsFarProc(CountedGetDevCaps);
     }
     if (strcmp(name, "RasEnumEntriesA") == 0) {
-        RealEnumEntries = reinterpret_cast<decltype(RealEnumEntries)>(reinterpret_cast<void (*)()>(real));
+        RealEnumEntries =
+            reinterpret_cast<decltype(RealEnumEntries)>(reinterpret_cast<void (*)()>(real));
         return AsFarProc(CountedEnumEntries);
     }
     return real;
@@ -430,11 +432,11 @@ void RaceRound(RaceTally &t)
     CallerBuffer list, report;
     if (t.racer == Racer::TelephonyLoads || t.racer == Racer::RemoteAccessLoads) {
         bool tapi = t.racer == Racer::TelephonyLoads;
-        // The pauses leave the list calls room between the loads.
         LONG started = ServiceCallsStarted, ended = ServiceCallsEnded;
         INT_PTR handle = tapi ? kit.LoadTAPILib() : kit.LoadRASLib();
         if (started == ended + 1 && ServiceCallsEnded == ended)
             t.inside++;
+        // The pauses leave the list calls room between the loads.
         Sleep(1);
         INT_PTR unloaded = tapi ? kit.UnLoadTAPILib() : kit.UnLoadRASLib();
         Sleep(1);
