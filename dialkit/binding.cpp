@@ -93,18 +93,21 @@ HMODULE LoadFromSystemFolder(const char *library)
 
 // A missing library must not stop an installation with a message box. Where
 // the system has an error mode per thread, only this thread's changes: the
-// host's other threads keep theirs.
+// host's other threads keep theirs. The flag is added to the host's (which
+// may hold SEM_FAILCRITICALERRORS), not put in their place.
 HMODULE LoadQuietly(const char *library)
 {
     typedef BOOL(WINAPI * ThreadModeFunction)(DWORD, LPDWORD);
     auto threadMode = KernelEntry<ThreadModeFunction>("SetThreadErrorMode");
     DWORD previousThreadMode = 0;
     if (threadMode && threadMode(SEM_NOOPENFILEERRORBOX, &previousThreadMode)) {
+        threadMode(previousThreadMode | SEM_NOOPENFILEERRORBOX, nullptr);
         HMODULE module = LoadFromSystemFolder(library);
         threadMode(previousThreadMode, nullptr);
         return module;
     }
     UINT previousMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+    SetErrorMode(previousMode | SEM_NOOPENFILEERRORBOX);
     HMODULE module = LoadFromSystemFolder(library);
     SetErrorMode(previousMode);
     return module;
@@ -119,17 +122,39 @@ bool Resolve(HMODULE module, const char *name, Slot &slot)
     return slot != nullptr;
 }
 
+#define RESOLVE(name) \
+    if (!Resolve(binding.module, #name, binding.name)) \
+        return false;
+#define RESOLVE_OPTIONAL(name) Resolve(binding.module, #name, binding.name);
+
+bool ResolveAll(TapiBindingState &binding)
+{
+    TAPI_WIDE_ENTRY_POINTS(RESOLVE_OPTIONAL)
+    TAPI_ENTRY_POINTS(RESOLVE)
+    return true;
+}
+
+bool ResolveAll(RasBindingState &binding)
+{
+    RAS_WIDE_ENTRY_POINTS(RESOLVE_OPTIONAL)
+    RAS_ENTRY_POINTS(RESOLVE)
+    return true;
+}
+
+#undef RESOLVE
+#undef RESOLVE_OPTIONAL
+
 // Binds `library` into `binding` unless a handle is held already: the handle,
-// 0 when the library cannot be loaded, or MissingEntryPoint when
-// `resolveAll` stops at a missing entry point (the library stays loaded).
-template <typename Binding, typename ResolveAll>
-INT_PTR LoadBinding(Binding &binding, const char *library, ResolveAll resolveAll)
+// 0 when the library cannot be loaded, or MissingEntryPoint when an entry
+// point is missing (the library stays loaded).
+template <typename Binding>
+INT_PTR LoadBinding(Binding &binding, const char *library)
 {
     if (!IsLoaded(binding.module)) {
         binding.module = LoadQuietly(library);
         if (!binding.module)
             return 0;
-        if (!resolveAll())
+        if (!ResolveAll(binding))
             return MissingEntryPoint;
     }
     return reinterpret_cast<INT_PTR>(binding.module);
@@ -144,24 +169,14 @@ INT_PTR UnloadBinding(Binding &binding)
     return 0;
 }
 
-} // namespace
+const char TelephonyLibrary[] = "Tapi32";
+const char RemoteAccessLibrary[] = "rasapi32";
 
-#define RESOLVE_RAS(name) \
-    if (!Resolve(RasBinding.module, #name, RasBinding.name)) \
-        return false;
-#define RESOLVE_TAPI(name) \
-    if (!Resolve(TapiBinding.module, #name, TapiBinding.name)) \
-        return false;
-#define RESOLVE_OPTIONAL_RAS(name) Resolve(RasBinding.module, #name, RasBinding.name);
-#define RESOLVE_OPTIONAL_TAPI(name) Resolve(TapiBinding.module, #name, TapiBinding.name);
+} // namespace
 
 INT_PTR BindTelephony()
 {
-    return LoadBinding(TapiBinding, "Tapi32", [] {
-        TAPI_WIDE_ENTRY_POINTS(RESOLVE_OPTIONAL_TAPI)
-        TAPI_ENTRY_POINTS(RESOLVE_TAPI)
-        return true;
-    });
+    return LoadBinding(TapiBinding, TelephonyLibrary);
 }
 
 void ReleaseTelephony()
@@ -171,11 +186,7 @@ void ReleaseTelephony()
 
 INT_PTR BindRemoteAccess()
 {
-    return LoadBinding(RasBinding, "rasapi32", [] {
-        RAS_WIDE_ENTRY_POINTS(RESOLVE_OPTIONAL_RAS)
-        RAS_ENTRY_POINTS(RESOLVE_RAS)
-        return true;
-    });
+    return LoadBinding(RasBinding, RemoteAccessLibrary);
 }
 
 void ReleaseRemoteAccess()
@@ -188,12 +199,23 @@ namespace {
 // While another call holds the service (a list call whose picker runs the
 // host's code, or another thread), a load returns the handle that call
 // holds and an unload leaves it alone: that call still uses the library.
-INT_PTR LoadGuarded(LONG volatile &guard, HMODULE const volatile &held, INT_PTR (*bind)())
+// Before that call has bound the library, or once it has let it go, 0 would
+// read as "cannot be loaded": the load is tried on a binding of its own and
+// answered as a load would, then released.
+template <typename Binding>
+INT_PTR LoadGuarded(LONG volatile &guard, Binding &binding, const char *library)
 {
-    if (!TakeGuard(guard))
+    if (TakeGuard(guard)) {
+        INT_PTR handle = LoadBinding(binding, library);
+        ReleaseGuard(guard);
+        return handle;
+    }
+    HMODULE held = *static_cast<HMODULE const volatile *>(&binding.module);
+    if (held)
         return reinterpret_cast<INT_PTR>(held);
-    INT_PTR handle = bind();
-    ReleaseGuard(guard);
+    Binding probe = {};
+    INT_PTR handle = LoadBinding(probe, library);
+    UnloadBinding(probe);
     return handle;
 }
 
@@ -211,7 +233,7 @@ INT_PTR UnloadGuarded(LONG volatile &guard, void (*release)())
 // LoadTAPILib (ordinal 4): binds "Tapi32"; the handle, 20 or 0.
 INT_PTR WINAPI LoadTAPILib(void)
 {
-    return LoadGuarded(TelephonyInUse, TapiBinding.module, BindTelephony);
+    return LoadGuarded(TelephonyInUse, TapiBinding, TelephonyLibrary);
 }
 
 // UnLoadTAPILib (ordinal 5): releases "Tapi32" and empties every slot.
@@ -223,7 +245,7 @@ INT_PTR WINAPI UnLoadTAPILib(void)
 // LoadRASLib (ordinal 6): binds "rasapi32"; the handle, 20 or 0.
 INT_PTR WINAPI LoadRASLib(void)
 {
-    return LoadGuarded(RemoteAccessInUse, RasBinding.module, BindRemoteAccess);
+    return LoadGuarded(RemoteAccessInUse, RasBinding, RemoteAccessLibrary);
 }
 
 // UnLoadRASLib (ordinal 7): releases "rasapi32" and empties every slot.
@@ -231,11 +253,6 @@ INT_PTR WINAPI UnLoadRASLib(void)
 {
     return UnloadGuarded(RemoteAccessInUse, ReleaseRemoteAccess);
 }
-
-#undef RESOLVE_RAS
-#undef RESOLVE_TAPI
-#undef RESOLVE_OPTIONAL_RAS
-#undef RESOLVE_OPTIONAL_TAPI
 
 // A partly bound library leaves later slots empty; callers then see -1.
 constexpr DWORD EmptySlot = static_cast<DWORD>(-1);

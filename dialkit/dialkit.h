@@ -52,9 +52,11 @@ int WINAPI ListRASConnectionsW(WCHAR *list, WCHAR *errorReport);
  * entry point is missing (the library stays loaded) or 0 when the library
  * cannot be loaded. An unload always returns 0. Called while another call
  * of the same service runs (a modem list's picker, another thread), a load
- * returns the handle that call holds and an unload unloads nothing. On
- * 32-bit Windows INT_PTR is the 32-bit int; on x64 it holds the whole
- * handle. */
+ * returns the handle that call holds and an unload unloads nothing; when
+ * that call holds no handle (it is still binding the library or has let it
+ * go), a load answers handle, 20 or 0 as above but keeps nothing loaded.
+ * Either way 0 still means the library cannot be loaded. On 32-bit Windows
+ * INT_PTR is the 32-bit int; on x64 it holds the whole handle. */
 INT_PTR WINAPI LoadTAPILib(void);
 INT_PTR WINAPI UnLoadTAPILib(void);
 INT_PTR WINAPI LoadRASLib(void);

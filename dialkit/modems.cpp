@@ -112,11 +112,22 @@ bool AppendDeviceName(const CallerBuffers &buffers, const LINEDEVCAPS *caps, boo
 // Since Vista, session 0 holds only services and what runs as the system
 // account: its window station still says it is visible, but nobody sees
 // its desktop. Before Vista the first user to log on worked there.
+// Compatibility modes ("Windows XP", often applied to old setups) make
+// GetVersion say 5.1 on later systems; ntdll's own answer is not altered,
+// so GetVersion is asked only where that is missing (before XP).
 bool InUnseenSession()
 {
     DWORD session = 1;
     if (!ProcessIdToSessionId(GetCurrentProcessId(), &session) || session != 0)
         return false;
+    typedef LONG(WINAPI * VersionFunction)(OSVERSIONINFOW *);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto realVersion = reinterpret_cast<VersionFunction>(reinterpret_cast<void (*)()>(
+        ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr));
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (realVersion && realVersion(&version) == 0)
+        return version.dwMajorVersion >= 6;
     return LOBYTE(LOWORD(GetVersion())) >= 6;
 }
 

@@ -2,6 +2,8 @@
 // picker dialog answered by a CBT hook (Wine's null graphics driver).
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -469,6 +471,7 @@ BOOL WINAPI FailingObjectQuery(HANDLE, int, PVOID, DWORD, LPDWORD)
 struct {
     int session;   // -1: the query fails
     DWORD version;
+    int real;   // RtlGetVersion's major version; -1: ntdll lacks it
 } Session;
 
 BOOL WINAPI SessionQuery(DWORD, DWORD *session)
@@ -486,6 +489,20 @@ DWORD WINAPI VersionQuery()
     return Session.version;
 }
 
+LONG WINAPI RealVersionQuery(OSVERSIONINFOW *info)
+{
+    info->dwMajorVersion = static_cast<DWORD>(Session.real);
+    info->dwMinorVersion = 0;
+    return 0;
+}
+
+FARPROC WINAPI VersionLookup(HMODULE module, LPCSTR name)
+{
+    if ((reinterpret_cast<ULONG_PTR>(name) >> 16) && strcmp(name, "RtlGetVersion") == 0)
+        return Session.real > 0 ? AsFarProc(RealVersionQuery) : nullptr;
+    return GetProcAddress(module, name);
+}
+
 // Where the picker cannot be shown the list answers as Cancel: a refused
 // dialog, or a window station that no one sees, where the dialog is not even
 // created (it would wait there for ever); so is session 0 since Vista,
@@ -494,45 +511,52 @@ DWORD WINAPI VersionQuery()
 TEST_F(ModemList, PickerThatCannotBeShownAnswersAsCancel)
 {
     // Sessions: -2 as the system says, -1 the query fails. Versions as
-    // GetVersion packs them (0: as the system says); 5.1 predates Vista.
-    const DWORD Vista = 6, XP = 0x0105;
+    // GetVersion packs them, and the real major version (0: both as the
+    // system says); 5.1 predates Vista, and GetVersion says so in a Windows
+    // XP compatibility mode on any later system.
+    const DWORD Vista = 6, XP = 0x0105, Windows2000 = 5;
     static const struct {
         const char *what;
         bool hidden, queryFails;
         int session;
         DWORD version;
+        int real;
         const ListCall &call;
         std::string scenario;
         int result, created;
         std::string list, report;
         size_t caps;
     } cases[] = {
-        {"refused", false, false, -2, 0, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
-        {"unseen station", true, false, -2, 0, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
-        {"unseen station, no device", true, false, -2, 0, Picker, "[tapi]\r\nDevices=0\r\n", 0, 0,
+        {"refused", false, false, -2, 0, 0, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"unseen station", true, false, -2, 0, 0, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
+        {"unseen station, no device", true, false, -2, 0, 0, Picker, "[tapi]\r\nDevices=0\r\n", 0, 0,
          Untouched, Untouched, 0},
-        {"unseen station, failing device", true, false, -2, 0, Picker,
+        {"unseen station, failing device", true, false, -2, 0, 0, Picker,
          Tapi("", {Named("First") + "Caps=0x80000012\r\n"}), static_cast<int>(0x80000012), 0, "",
          "TAPI ERROR : Simulated line error: invalid device identifier.\r\n", 1},
-        {"unseen station, quiet list", true, false, -2, 0, Quiet, TwoModems, 2, 0, "First\nSecond\n", "", 2},
-        {"station query fails", true, true, -2, 0, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
-        {"session 0", false, false, 0, Vista, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
-        {"session 0, quiet list", false, false, 0, Vista, Quiet, TwoModems, 2, 0, "First\nSecond\n", "", 2},
-        {"session 0 before Vista", false, false, 0, XP, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
-        {"session 1", false, false, 1, Vista, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
-        {"session query fails", false, false, -1, Vista, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"unseen station, quiet list", true, false, -2, 0, 0, Quiet, TwoModems, 2, 0, "First\nSecond\n", "", 2},
+        {"station query fails", true, true, -2, 0, 0, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"session 0", false, false, 0, Vista, 6, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
+        {"session 0, quiet list", false, false, 0, Vista, 6, Quiet, TwoModems, 2, 0, "First\nSecond\n", "", 2},
+        {"session 0 before Vista", false, false, 0, XP, 5, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"session 0 in a Windows XP mode", false, false, 0, XP, 10, Picker, TwoModems, 1, 0, "CANCEL", "", 2},
+        {"session 0 before XP", false, false, 0, Windows2000, -1, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"session 1", false, false, 1, Vista, 0, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
+        {"session query fails", false, false, -1, Vista, 0, Picker, TwoModems, 1, 1, "CANCEL", "", 2},
     };
     for (const auto &c : cases) {
         UseServices("full", c.scenario);
-        Session = {c.session, c.version};
+        Session = {c.session, c.version, c.real};
         PatchedImport station("user32.dll", "GetUserObjectInformationA",
                               c.queryFails ? AsFarProc(FailingObjectQuery) : nullptr);
         PatchedImport session("kernel32.dll", "ProcessIdToSessionId",
                               c.session != -2 ? AsFarProc(SessionQuery) : nullptr);
         PatchedImport version("kernel32.dll", "GetVersion", c.version ? AsFarProc(VersionQuery) : nullptr);
+        PatchedImport lookup("kernel32.dll", "GetProcAddress", c.real ? AsFarProc(VersionLookup) : nullptr);
         ASSERT_EQ(station.patched, c.queryFails) << c.what;
         ASSERT_EQ(session.patched, c.session != -2) << c.what;
         ASSERT_EQ(version.patched, c.version != 0) << c.what;
+        ASSERT_EQ(lookup.patched, c.real != 0) << c.what;
         Outcome o;
         // Refused, so that a dialog that should not be made never waits.
         auto list = [&] { o = ListModems(PickerAction::RefuseToCreate, c.call); };

@@ -147,6 +147,7 @@ TEST(ServiceLimits, CutsKeepDoubleByteCharactersWhole)
         smileys += "\xF0\x9F\x98\x80";
     }
     const std::string prefix = "RAS ERROR : ";
+    ASSERT_TRUE(ExpectedCodePageHolds());
     const UINT codePage = GetACP();
     // The service says it filled 5 bytes of the name.
     auto fiveBytesOf = [](const std::string &name) {

@@ -159,3 +159,13 @@ std::vector<std::string> WideProfileList(const std::string &file, const char *se
         return items;
     }
 }
+
+::testing::AssertionResult ExpectedCodePageHolds()
+{
+    char expected[16] = {};
+    DWORD n = GetEnvironmentVariableA("KIT_EXPECT_ACP", expected, sizeof expected);
+    if (n == 0 || n >= sizeof expected || std::to_string(GetACP()) == expected)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "KIT_EXPECT_ACP is " << expected << " but GetACP() is "
+                                         << GetACP() << ": the locale did not give that code page";
+}

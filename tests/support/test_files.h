@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 // Paths are UTF-8 and reach the system through its wide calls, so that
 // folders named in any script work whatever the ANSI code page.
 std::wstring Wide(const std::string &utf8);
@@ -33,3 +35,7 @@ std::string WideProfileValue(const std::string &file, const std::string &section
 // The section names (section null) or one section's lines, read whole
 // through the wide calls, in UTF-8.
 std::vector<std::string> WideProfileList(const std::string &file, const char *section);
+// A ctest entry that runs rows for one code page under a locale names the
+// code page in KIT_EXPECT_ACP: a locale that gives another one must fail the
+// run instead of passing with those rows skipped. Success when unset.
+::testing::AssertionResult ExpectedCodePageHolds();
