@@ -383,13 +383,13 @@ struct RaceTally {
     int rounds;
     int listed, busy, wrong;
     int inside;   // loads made while the other thread's list held the library
+    bool wide;    // the list calls the wide function
     std::string firstWrong;
 };
 
 void RaceRound(RaceTally &t)
 {
     const Dialkit &kit = TheDialkit();
-    CallerBuffer list, report;
     if (t.racer == Racer::TelephonyLoads || t.racer == Racer::RemoteAccessLoads) {
         bool tapi = t.racer == Racer::TelephonyLoads;
         // Only the other thread's list loads the library between these
@@ -409,8 +409,14 @@ void RaceRound(RaceTally &t)
         return;
     }
     bool modems = t.racer == Racer::ModemList;
-    int result = modems ? kit.ListTAPIModemsQuiet(list.bytes, report.bytes)
-                        : kit.ListRASConnections(list.bytes, report.bytes);
+    static const ListExport lists[2][2] = {
+        {{"ListRASConnections", &Dialkit::ListRASConnections, nullptr},
+         {"ListRASConnectionsW", nullptr, &Dialkit::ListRASConnectionsW}},
+        {{"ListTAPIModemsQuiet", &Dialkit::ListTAPIModemsQuiet, nullptr},
+         {"ListTAPIModemsQuietW", nullptr, &Dialkit::ListTAPIModemsQuietW}},
+    };
+    CallerBuffer list(t.wide), report(t.wide);
+    int result = lists[modems][t.wide](list, report);
     if (result == -2 && list.Untouched() && report.Untouched()) {
         // As a host would, wait before trying again: a busy answer is
         // instant, and the other thread's loads may hold the library for
@@ -444,9 +450,9 @@ TEST_F(Binding, TwoThreadsAtOnce)
         const char *what;
         Racer first, second;
     } cases[] = {
-        {"two modem lists", Racer::ModemList, Racer::ModemList},
+        {"two modem lists, 8-bit and wide", Racer::ModemList, Racer::ModemList},
         {"a modem list and the host's loads", Racer::ModemList, Racer::TelephonyLoads},
-        {"two phonebook lists", Racer::PhonebookList, Racer::PhonebookList},
+        {"two phonebook lists, 8-bit and wide", Racer::PhonebookList, Racer::PhonebookList},
         {"a phonebook list and the host's loads", Racer::PhonebookList, Racer::RemoteAccessLoads},
     };
     for (const auto &c : cases) {
@@ -454,8 +460,9 @@ TEST_F(Binding, TwoThreadsAtOnce)
                             "Entry2=Office\r\n[tapi]\r\nDevices=2\r\n[device0]\r\nName=First\r\n"
                             "[device1]\r\nName=Second\r\n");
         HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        RaceTally tallies[2] = {{c.first, start, rounds, 0, 0, 0, 0, ""},
-                                {c.second, start, rounds, 0, 0, 0, 0, ""}};
+        // Two lists of one service: one of each width, which share the guard.
+        RaceTally tallies[2] = {{c.first, start, rounds, 0, 0, 0, 0, false, ""},
+                                {c.second, start, rounds, 0, 0, 0, 0, c.first == c.second, ""}};
         HANDLE threads[2];
         for (int i = 0; i < 2; i++)
             threads[i] = CreateThread(nullptr, 0, Race, &tallies[i], 0, nullptr);
