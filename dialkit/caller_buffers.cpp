@@ -138,7 +138,7 @@ bool AppendAnsiListEntry(const CallerBuffers &buffers, const char *name, DWORD l
 {
     if (!buffers.wide)
         return AppendListEntry(buffers, name, length);
-    wchar_t wide[ListBufferSize];
+    wchar_t wide[ListBufferSize] = {};
     DWORD converted = WidenAnsi(name, length, wide, ListBufferSize);
     // Only a name of more bytes than the list holds can fail to convert
     // into it, and it would never fit.
