@@ -147,7 +147,8 @@ value() {
     END { if (!found) print "(absent)" }'
 }
 # The installer's log in UTF-8, without the time stamps Inno Setup puts
-# first. The NSIS example writes UTF-16 with a byte-order mark.
+# first. The NSIS example writes UTF-16, Inno Setup UTF-8, each with a
+# byte-order mark.
 logtext() {
   if [ -n "$log" ] && [ -f "$log" ]; then
     if [ "$builder" = nsis ]; then iconv -f UTF-16 -t UTF-8 <"$log"; else cat "$log"; fi |
