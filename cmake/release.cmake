@@ -2,10 +2,10 @@
 # the kit_package target zips that layout into package/<name>.zip.
 set(KIT_PACKAGE_NAME dialup-kit-${PROJECT_VERSION}-${KIT_ARCH})
 set(KIT_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/package/${KIT_PACKAGE_NAME}.zip)
-set(KIT_EXAMPLES_DIR ${PROJECT_SOURCE_DIR}/examples/nsis)
+set(KIT_EXAMPLES_DIR ${PROJECT_SOURCE_DIR}/examples)
 
-# What every package holds, besides the example installer script (when the
-# source has one, under examples/nsis/).
+# What every package holds, besides the example installers (when the source
+# has them, under examples/: nsis/, inno/ and msi/).
 set(KIT_PACKAGE_FILES
   README.txt bin/Dialkit.dll bin/profmerge.exe include/dialkit.h lib/Dialkit.def lib/libDialkit.a)
 
@@ -24,11 +24,17 @@ if(KIT_ARCH STREQUAL "x86")
 endif()
 install(FILES ${kit_def} DESTINATION lib RENAME Dialkit.def)
 
+# Every package carries all three examples: the Inno Setup and Windows
+# Installer ones ship the profile of examples/nsis/. Inno Setup's Setup is a
+# 32-bit program: its script takes the x86 package's kit.
 set(KIT_README_EXAMPLES "")
 if(EXISTS ${KIT_EXAMPLES_DIR})
-  install(DIRECTORY ${KIT_EXAMPLES_DIR} DESTINATION examples)
+  install(DIRECTORY ${KIT_EXAMPLES_DIR}/ DESTINATION examples)
   set(KIT_README_EXAMPLES
-    "  examples/nsis/    an example installer script that ships and calls them\r\n")
+    "  examples/nsis/      an example NSIS installer that ships and calls them\r\n"
+    "  examples/inno/      the same for Inno Setup (32-bit: the x86 package's kit)\r\n"
+    "  examples/msi/       a Windows Installer package (WiX) that runs profmerge\r\n")
+  string(CONCAT KIT_README_EXAMPLES ${KIT_README_EXAMPLES})
 endif()
 set(KIT_README_CALLING "WINAPI: stdcall, undecorated names")
 set(KIT_MACHINE X86)
@@ -94,4 +100,9 @@ endif()
 add_test(NAME package_installer_build
   COMMAND ${MAKENSIS} -V2 -DARCH=${KIT_ARCH} -DOUTFILE=${CMAKE_BINARY_DIR}/package/check/dialup-setup.exe
     ${KIT_UNPACKED}/examples/nsis/dialup-setup.nsi)
-set_tests_properties(package_installer_build PROPERTIES FIXTURES_REQUIRED package)
+# And the Windows Installer example, by wixl in the unpacked package.
+add_test(NAME package_msi_build
+  COMMAND ${WIXL} -a ${KIT_ARCH} -D Arch=${KIT_ARCH} -D KitBin=bin -o ../dialup-example.msi
+    examples/msi/dialup-example.wxs
+  WORKING_DIRECTORY ${KIT_UNPACKED})
+set_tests_properties(package_installer_build package_msi_build PROPERTIES FIXTURES_REQUIRED package)

@@ -1,6 +1,7 @@
 // A small Dialkit host: lists the phonebook, lets the user pick a modem,
-// and prints both. Linked against Dialkit's import library, as a host that
-// ships with Dialkit would be.
+// and prints both in UTF-8. Linked against Dialkit's import library, as a
+// host that ships with Dialkit would be, and a Unicode one: it calls the
+// wide exports, which give names in any script whole.
 //
 //   dialkit_demo [--answer MS] [--picture FILE.bmp]
 //
@@ -45,9 +46,20 @@ LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(Hook, code, wParam, lParam);
 }
 
-// Each "\n"-ended line of `list`, indented.
-void PrintLines(const char *label, const char *list)
+// UTF-16 text as UTF-8: up to 3 bytes per UTF-16 unit.
+const int Utf8Size = 3 * 1024 + 1;
+
+void ToUtf8(const WCHAR *text, char *utf8)
 {
+    if (WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, Utf8Size, nullptr, nullptr) == 0)
+        utf8[0] = '\0';
+}
+
+// Each "\n"-ended line of `text`, indented, in UTF-8.
+void PrintLines(const char *label, const WCHAR *text)
+{
+    char list[Utf8Size] = {};
+    ToUtf8(text, list);
     if (!*list)
         printf("  (no %s)\n", label);
     for (const char *line = list; *line;) {
@@ -72,26 +84,34 @@ int main(int argc, char **argv)
         }
     }
 
-    char list[1024] = {}, report[1024] = {};
-    int result = ListRASConnections(list, report);
-    printf("ListRASConnections -> %d\n", result);
+    // A console shows the UTF-8 output as such; a pipe or file takes the bytes.
+    SetConsoleOutputCP(CP_UTF8);
+    WCHAR list[1024] = {}, report[1024] = {};
+    char text[Utf8Size] = {};
+    int result = ListRASConnectionsW(list, report);
+    printf("ListRASConnectionsW -> %d\n", result);
     if (result == 0)
         PrintLines("phonebook entry", list);
-    else if (result != -1 && result != 621)
-        printf("  %s\n", report);
+    else if (result != -1 && result != 621) {
+        ToUtf8(report, text);
+        printf("  %s\n", text);
+    }
 
     if (answer)
         Hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
     memset(list, 0, sizeof list);
     memset(report, 0, sizeof report);
-    result = ListTAPIModems(list, report);
+    result = ListTAPIModemsW(list, report);
     if (Hook)
         UnhookWindowsHookEx(Hook);
-    printf("ListTAPIModems -> %d\n", result);
-    if (result == 1)
-        printf("  chosen modem: %s\n", strcmp(list, "CANCEL") == 0 ? "(cancelled)" : list);
-    else if (result != 0 && result != -1)
-        printf("  %s", report);
+    printf("ListTAPIModemsW -> %d\n", result);
+    if (result == 1) {
+        ToUtf8(list, text);
+        printf("  chosen modem: %s\n", wcscmp(list, L"CANCEL") == 0 ? "(cancelled)" : text);
+    } else if (result != 0 && result != -1) {
+        ToUtf8(report, text);
+        printf("  %s", text);
+    }
     fflush(stdout);
     return 0;
 }

@@ -89,7 +89,8 @@ run_installer() {
     echo "-- picture of the picker: $work/picker.png"
   fi
   echo "-- what the installer logged: $work/Dialup Example/dialup-setup.log"
-  tr -d '\r' <"$work/Dialup Example/dialup-setup.log" | sed '/^$/d; s/^/  /'
+  # UTF-16, so that names in any script survive.
+  iconv -f UTF-16 -t UTF-8 <"$work/Dialup Example/dialup-setup.log" | tr -d '\r' | sed '/^$/d; s/^/  /'
   echo "-- profmerge's debug strings (one \"toto\" per value it overwrote)"
   sed -n 's/.*OutputDebugStringA "\(.*\)"$/  \1/p' "$work/installer.txt"
   echo "-- user's profile after"; tr -d '\r' <"$profile"

@@ -1,7 +1,8 @@
 # cmake -P build-host.cmake -DREADME= -DCC= -DOBJDUMP= -DUNPACKED= -DDIR=
 # Builds the host example of the README ("Using Dialkit from a host") the
 # way an installer author would: against an unpacked package and nothing
-# else. On x86 the stdcall names it calls must reach the plain exports.
+# else. On x86 the stdcall names it calls must reach the plain exports; it
+# calls the wide ones.
 file(READ ${README} readme)
 string(FIND "${readme}" "\n## Using Dialkit from a host" at)
 if(at EQUAL -1)
@@ -33,7 +34,7 @@ endif()
 string(REGEX MATCHALL "[^ \t\n]+\n" names "${CMAKE_MATCH_1}")
 string(REPLACE "\n" "" names "${names}")
 list(SORT names)
-if(NOT names STREQUAL "ListRASConnections;ListTAPIModems;ListTAPIModemsQuiet")
+if(NOT names STREQUAL "ListRASConnectionsW;ListTAPIModemsQuietW;ListTAPIModemsW")
   message(FATAL_ERROR "host.exe imports [${names}] from Dialkit.dll")
 endif()
 message(STATUS "${DIR}/host.exe imports ${names} from Dialkit.dll")

@@ -1,12 +1,12 @@
 # cmake -P check-contents.cmake -DZIP= -DBUILD= -DUNPACKED= -DFILES=a;b -DEXAMPLES= -DVERSION= -DARCH=
-# The package holds exactly FILES (plus the example installer script when
-# the source has one), in byte order, the same as `cmake --install` lays out
+# The package holds exactly FILES (plus the examples folder when the source
+# has one), in byte order, the same as `cmake --install` lays out
 # and the same bytes as the build made.
 set(failures "")
 
 set(expected ${FILES})
 if(EXISTS ${EXAMPLES})
-  get_filename_component(source ${EXAMPLES}/../.. ABSOLUTE)
+  get_filename_component(source ${EXAMPLES}/.. ABSOLUTE)
   file(GLOB_RECURSE examples LIST_DIRECTORIES false RELATIVE ${source} ${EXAMPLES}/*)
   list(APPEND expected ${examples})
 endif()
@@ -55,11 +55,16 @@ foreach(file bin/Dialkit.dll bin/profmerge.exe lib/libDialkit.a)
   endif()
 endforeach()
 
-# The package's README names its version and architecture and the whole
-# export table, in CR LF lines.
+# The package's README names its version and architecture, the whole
+# export table and the examples it holds, in CR LF lines.
 file(READ ${UNPACKED}/README.txt readme)
-foreach(text "${VERSION} (${ARCH})" "ListTAPIModems " "ListRASConnections"
-             "LoadTAPILib" "UnLoadTAPILib" "LoadRASLib" "UnLoadRASLib" "ListTAPIModemsQuiet")
+set(texts "${VERSION} (${ARCH})" "ListTAPIModems " "ListRASConnections " "LoadTAPILib"
+  "UnLoadTAPILib" "LoadRASLib" "UnLoadRASLib" "ListTAPIModemsQuiet " "ListTAPIModemsW"
+  "ListTAPIModemsQuietW" "ListRASConnectionsW")
+if(EXISTS ${EXAMPLES})
+  list(APPEND texts "examples/nsis/" "examples/inno/" "examples/msi/")
+endif()
+foreach(text IN LISTS texts)
   string(FIND "${readme}" "${text}" at)
   if(at EQUAL -1)
     string(APPEND failures "\n  README.txt lacks '${text}'")

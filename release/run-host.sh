@@ -21,7 +21,7 @@ export WINEDLLOVERRIDES="tapi32,rasapi32=n"
 
 failures=0
 # check NAME PICKER EXPECTED SCENARIO: runs the host once against SCENARIO and
-# compares its output; PICKER=yes when the host shows the picker (answered
+# compares its output (UTF-8); PICKER=yes when the host shows the picker (answered
 # with OK from another process: the published example cannot be hooked).
 check() {
   printf '%s' "$4" >"$run/services.ini"
@@ -47,6 +47,8 @@ check "phonebook and picker" yes "Phonebook entries:
 Office VPN
 Home ISP
 Backup line
+Σύνδεση γραφείου
+東京 VPN
 Data modems:
 Standard 56000 bps Modem
 ISDN Terminal Adapter

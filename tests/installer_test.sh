@@ -33,11 +33,16 @@ sh "$here/../tools/install-services.sh" "$arch" "$sims"
 
 devices=4
 [ "$case" = no-modem ] && devices=0
+# The services' texts are UTF-8 here: a phonebook entry in another script
+# must reach the installer's log as it is.
 cat >"$work/services.ini" <<INI
+[sim]
+Utf8=1
 [ras]
-Entries=2
+Entries=3
 Entry1=Office VPN
 Entry2=Home ISP
+Entry3=Σύνδεση γραφείου
 [tapi]
 Devices=$devices
 [device0]
@@ -142,10 +147,13 @@ value() {
     inside && index($0, key "=") == 1 { print substr($0, length(key) + 2); found = 1; exit }
     END { if (!found) print "(absent)" }'
 }
-# The installer's log, without the time stamps Inno Setup puts first.
+# The installer's log in UTF-8, without the time stamps Inno Setup puts
+# first. The NSIS example writes UTF-16, Inno Setup UTF-8, each with a
+# byte-order mark.
 logtext() {
   if [ -n "$log" ] && [ -f "$log" ]; then
-    tr -d '\r' <"$log" | sed 's/^[0-9]\{4\}-[0-9-]* [0-9:.]*   //'
+    if [ "$builder" = nsis ]; then iconv -f UTF-16 -t UTF-8 <"$log"; else cat "$log"; fi |
+      tr -d '\r' | sed 's/^[0-9]\{4\}-[0-9-]* [0-9:.]*   //'
   fi
 }
 logged() { logtext | grep -c -x -F "$1" || true; }
@@ -163,7 +171,7 @@ if [ "$builder" != msi ]; then
   plugins=$(logtext | sed -n 's/^Kit unpacked into //p')
   expect "plug-in folder" "${plugins%\\*}" "$(windows_path "$work/Local Settings/Temp")"
   expect "plug-in folder left behind" "$(ls "$work/Local Settings/Temp")" ""
-  expect "phonebook in the log" "$(logged 'Phonebook (result 0):')$(logged 'Office VPN')$(logged 'Home ISP')" 111
+  expect "phonebook in the log" "$(logged 'Phonebook (result 0):')$(logged 'Office VPN')$(logged 'Home ISP')$(logged 'Σύνδεση γραφείου')" 1111
 fi
 modems="Standard 56000 bps Modem|ISDN Terminal Adapter|Cellular Data Modem|"
 if $interactive; then

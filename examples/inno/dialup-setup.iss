@@ -41,21 +41,22 @@ Source: "{#KIT_BIN}\profmerge.exe"; Flags: dontcopy
 Source: "..\nsis\dialup.ini"; Flags: dontcopy
 
 [Code]
-// The list functions are stdcall and fill two 8-bit buffers of at least
-// 1024 bytes. An AnsiString argument hands over a pointer to its
-// characters: give each call a zero-filled 1024-byte string and cut what
-// it wrote at the first NUL. delayload: Dialkit is loaded by the first call.
-function ListRASConnections(List, ErrorText: AnsiString): Integer;
-  external 'ListRASConnections@files:Dialkit.dll stdcall delayload';
-function ListTAPIModems(List, ErrorText: AnsiString): Integer;
-  external 'ListTAPIModems@files:Dialkit.dll stdcall delayload';
-function ListTAPIModemsQuiet(List, ErrorText: AnsiString): Integer;
-  external 'ListTAPIModemsQuiet@files:Dialkit.dll stdcall delayload';
+// The wide list functions are stdcall and fill two buffers of at least
+// 1024 WCHARs, so names in any script arrive as they are. A String
+// argument hands over a pointer to its characters: give each call a string
+// of 1024 NUL characters and cut what it wrote at the first NUL. delayload:
+// Dialkit is loaded by the first call.
+function ListRASConnectionsW(List, ErrorText: String): Integer;
+  external 'ListRASConnectionsW@files:Dialkit.dll stdcall delayload';
+function ListTAPIModemsW(List, ErrorText: String): Integer;
+  external 'ListTAPIModemsW@files:Dialkit.dll stdcall delayload';
+function ListTAPIModemsQuietW(List, ErrorText: String): Integer;
+  external 'ListTAPIModemsQuietW@files:Dialkit.dll stdcall delayload';
 
 const
   BufferSize = 1024;
 
-function CutAtNul(const Buffer: AnsiString): String;
+function CutAtNul(const Buffer: String): String;
 var
   P: Integer;
 begin
@@ -116,7 +117,7 @@ end;
 // Modem chosen, or '' to keep what the profile holds.
 function AskForModem: String;
 var
-  List, Report: AnsiString;
+  List, Report: String;
   Count: Integer;
   Wanted: String;
 begin
@@ -127,7 +128,7 @@ begin
     // No one to ask: no dialog. The number of data modems and their names,
     // each ended by #10, in the service's order; -1 without a telephony
     // service; else an error and its report.
-    Count := ListTAPIModemsQuiet(List, Report);
+    Count := ListTAPIModemsQuietW(List, Report);
     LogLines(Format('Modems (result %d):', [Count]) + #10 + CutAtNul(List) + CutAtNul(Report));
     if Count > 0 then begin
       Wanted := ExpandConstant('{param:MODEM|}');
@@ -139,7 +140,7 @@ begin
   end else begin
     // The picker: 1 and the chosen name (or CANCEL); 0 without a modem;
     // -1 without a telephony service; else an error and its report.
-    Count := ListTAPIModems(List, Report);
+    Count := ListTAPIModemsW(List, Report);
     Log(Format('Modem (result %d): %s%s', [Count, CutAtNul(List), CutAtNul(Report)]));
     if (Count = 1) and (CutAtNul(List) <> 'CANCEL') then
       Result := CutAtNul(List);
@@ -156,7 +157,7 @@ end;
 
 procedure RunKit;
 var
-  List, Report: AnsiString;
+  List, Report: String;
   Status, ExitCode: Integer;
   Modem, Source, Target: String;
 begin
@@ -165,7 +166,7 @@ begin
   // service; 621 without a phonebook; else an error and its report.
   List := StringOfChar(#0, BufferSize);
   Report := StringOfChar(#0, BufferSize);
-  Status := ListRASConnections(List, Report);
+  Status := ListRASConnectionsW(List, Report);
   LogLines(Format('Phonebook (result %d):', [Status]) + #10 + CutAtNul(List) + CutAtNul(Report));
   Modem := AskForModem;
   // The last call: unloading lets Setup delete its temporary folder.

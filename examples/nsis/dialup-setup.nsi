@@ -40,15 +40,18 @@ Page instfiles
 
 !define PROFILE "$INSTDIR\dialup.ini"
 !define LOG "$INSTDIR\dialup-setup.log"
-; Shown on the details page and kept in the log.
+; Shown on the details page and kept in the log. The log is UTF-16 with a
+; byte-order mark: FileWrite would write the ANSI code page, which turns a
+; phonebook entry in another script into question marks.
 !macro Log text
   DetailPrint "${text}"
-  FileWrite $9 "${text}$\r$\n"
+  FileWriteUTF16LE $9 "${text}$\r$\n"
 !macroend
 
 Section
   SetOutPath "$INSTDIR"
   FileOpen $9 "${LOG}" w
+  FileWriteUTF16LE /BOM $9 ""
   ; The kit runs from the plug-in folder, which is deleted when the installer ends.
   InitPluginsDir
   File "/oname=$PLUGINSDIR\Dialkit.dll" "${KIT_BIN}\Dialkit.dll"
@@ -56,21 +59,23 @@ Section
   File "/oname=$PLUGINSDIR\dialup.ini" "dialup.ini"
   !insertmacro Log "Kit unpacked into $PLUGINSDIR"
 
-  ; Both list functions are stdcall and fill two 8-bit buffers of at least
-  ; 1024 bytes: "m" gives each a zeroed 1024-byte ANSI buffer and converts
-  ; it into the NSIS variable afterwards.
-  ; ListRASConnections: 0 and the entries, each ended by "\n"; -1 without a
+  ; The wide list functions are stdcall and fill two buffers of at least
+  ; 1024 WCHARs: "w" gives each a zeroed buffer of NSIS's string size (1024
+  ; characters) and copies it into the variable afterwards. Names in any
+  ; script arrive as they are. (An ANSI build of NSIS calls the 8-bit
+  ; exports, without the W, with "m" buffers.)
+  ; ListRASConnectionsW: 0 and the entries, each ended by "\n"; -1 without a
   ; remote-access service; 621 without a phonebook; else an error and $1.
-  System::Call '$PLUGINSDIR\Dialkit.dll::ListRASConnections(m .r0, m .r1) i .r2'
+  System::Call '$PLUGINSDIR\Dialkit.dll::ListRASConnectionsW(w .r0, w .r1) i .r2'
   !insertmacro Log "Phonebook (result $2):$\r$\n$0$1"
 
   ; "?u" unloads Dialkit after this last call, so that its folder can go.
   StrCpy $7 ""
   ${If} ${Silent}
-    ; No one to ask: ListTAPIModemsQuiet shows no dialog. The number of data
+    ; No one to ask: ListTAPIModemsQuietW shows no dialog. The number of data
     ; modems and their names, each ended by "\n", in the service's order;
     ; -1 without a telephony service; else an error and $1.
-    System::Call '$PLUGINSDIR\Dialkit.dll::ListTAPIModemsQuiet(m .r3, m .r1) i .r4 ?u'
+    System::Call '$PLUGINSDIR\Dialkit.dll::ListTAPIModemsQuietW(w .r3, w .r1) i .r4 ?u'
     !insertmacro Log "Modems (result $4):$\r$\n$3$1"
     ${If} $4 > 0
       ${GetParameters} $6
@@ -83,9 +88,9 @@ Section
       !insertmacro Log "Modem chosen: $7"
     ${EndIf}
   ${Else}
-    ; ListTAPIModems shows the picker: 1 and the chosen name (or "CANCEL");
+    ; ListTAPIModemsW shows the picker: 1 and the chosen name (or "CANCEL");
     ; 0 without a modem; -1 without a telephony service; else an error and $1.
-    System::Call '$PLUGINSDIR\Dialkit.dll::ListTAPIModems(m .r3, m .r1) i .r4 ?u'
+    System::Call '$PLUGINSDIR\Dialkit.dll::ListTAPIModemsW(w .r3, w .r1) i .r4 ?u'
     !insertmacro Log "Modem (result $4): $3$1"
     ; Cancel, or OK on an empty list, keeps what the profile held.
     ${If} $4 == 1
