@@ -246,37 +246,6 @@ void log_text(LogLine *ln, const char *text)
         put_char(ln, (unsigned char)*text < 0x20 ? '?' : *text);
 }
 
-// UTF-8 of a UTF-16 string; a lone surrogate becomes U+FFFD.
-static void log_wide_text(LogLine *ln, const WCHAR *text)
-{
-    for (; *text && ln->len < kLogRoom; text++) {
-        DWORD c = *text;
-        if (c >= 0xD800 && c <= 0xDBFF && text[1] >= 0xDC00 && text[1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[1] - 0xDC00);
-            text++;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x20) {
-            put_char(ln, '?');
-        } else if (c < 0x80) {
-            put_char(ln, (char)c);
-        } else if (c < 0x800) {
-            put_char(ln, (char)(0xC0 | c >> 6));
-            put_char(ln, (char)(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            put_char(ln, (char)(0xE0 | c >> 12));
-            put_char(ln, (char)(0x80 | (c >> 6 & 0x3F)));
-            put_char(ln, (char)(0x80 | (c & 0x3F)));
-        } else {
-            put_char(ln, (char)(0xF0 | c >> 18));
-            put_char(ln, (char)(0x80 | (c >> 12 & 0x3F)));
-            put_char(ln, (char)(0x80 | (c >> 6 & 0x3F)));
-            put_char(ln, (char)(0x80 | (c & 0x3F)));
-        }
-    }
-}
-
 static void put_key(LogLine *ln, const char *key)
 {
     put_char(ln, ' ');
@@ -322,11 +291,16 @@ void log_string(LogLine *ln, const char *key, const char *value)
 
 void log_string(LogLine *ln, const char *key, const WCHAR *value)
 {
-    put_key(ln, key);
-    if (value)
-        log_wide_text(ln, value);
-    else
-        log_text(ln, "(null)");
+    // In UTF-8, as far as a log line holds (a lone surrogate as U+FFFD).
+    char utf8[sizeof ln->text] = "(null)";
+    if (value) {
+        size_t units = 0;
+        while (units < 512 && value[units])
+            units++;
+        int n = WideCharToMultiByte(CP_UTF8, 0, value, (int)units, utf8, (int)sizeof utf8 - 1, NULL, NULL);
+        utf8[n > 0 ? n : 0] = '\0';
+    }
+    log_string(ln, key, utf8);
 }
 
 void log_pointer(LogLine *ln, const char *key, const void *value)

@@ -56,35 +56,16 @@ static bool size_accepted(const Scenario *sc, DWORD size)
     }
 }
 
-// The 8-bit record size that [ras] keys name for a record size of a call in
-// characters of type C: the wide layouts map to their 8-bit counterparts.
-static DWORD narrow_size(char, DWORD size)
-{
-    return size;
-}
+// The record layouts of each release, 8-bit and wide. [ras] keys name the
+// 8-bit sizes; other sizes are the same in both widths.
+static const DWORD kLayouts[][2] = {{532, 1048}, {264, 520}, {28, 48}};
 
-static DWORD narrow_size(WCHAR, DWORD size)
+// `size` of width `from` (0: 8-bit, 1: wide) as a size of width `to`.
+static DWORD layout_size(DWORD size, int from, int to)
 {
-    switch (size) {
-    case 1048: return 532;
-    case 520: return 264;
-    case 48: return 28;
-    }
-    return size;
-}
-
-static DWORD call_size(char, DWORD size)
-{
-    return size;
-}
-
-static DWORD call_size(WCHAR, DWORD size)
-{
-    switch (size) {
-    case 532: return 1048;
-    case 264: return 520;
-    case 28: return 48;
-    }
+    for (const auto &layout : kLayouts)
+        if (layout[from] == size)
+            return layout[to];
     return size;
 }
 
@@ -97,11 +78,11 @@ static DWORD first_accepted_size(const Scenario *sc)
     DWORD v;
     if (scenario_string(sc, kRas, "AcceptSizes", list, sizeof list) &&
         scenario_parse(list, &v, NULL)) {
-        v = call_size(C(), v);
+        v = layout_size(v, 0, sizeof(C) - 1);
         if (v >= sizeof(DWORD) + sizeof(C))
             return v;
     }
-    return call_size(C(), 532);
+    return layout_size(532, 0, sizeof(C) - 1);
 }
 
 // Writes record i (0-based) of the phonebook at rec, which has room for
@@ -172,7 +153,7 @@ static DWORD enum_entries(const char *function, const C *reserved, const C *phon
     DWORD result;
     bool outputs = false;
     DWORD forced;
-    DWORD narrow = narrow_size(C(), stride);
+    DWORD narrow = layout_size(stride, sizeof(C) - 1, 0);
     if (!lpcb || !lpcEntries) {
         result = kInvalidParameter;
     } else if (buf && (!readable || stride < sizeof(DWORD) + sizeof(C) ||
